@@ -1,0 +1,86 @@
+#pragma once
+// Wave input: open a recording device for PCM, queue buffers, and learn that
+// a buffer is full only from the done flag in its header. The device side
+// publishes a full buffer by setting the flag with release ordering; the
+// program reads it with acquire ordering, and owns the buffer from then on
+// until it queues it again.
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+namespace wavein {
+
+// Results: 0 is success, anything else a failure.
+using MmResult = uint32_t;
+namespace result {
+inline constexpr MmResult ok = 0;
+inline constexpr MmResult error = 1;
+inline constexpr MmResult badDeviceId = 2;
+inline constexpr MmResult allocated = 4;
+inline constexpr MmResult invalidHandle = 5;
+inline constexpr MmResult noDriver = 6;
+inline constexpr MmResult noMemory = 7;
+inline constexpr MmResult invalidParameter = 11;
+inline constexpr MmResult badFormat = 32;
+inline constexpr MmResult stillPlaying = 33;
+inline constexpr MmResult unprepared = 34;
+}  // namespace result
+
+// Header flags.
+inline constexpr uint32_t headerDone = 0x01;
+inline constexpr uint32_t headerPrepared = 0x02;
+inline constexpr uint32_t headerInQueue = 0x10;
+
+struct WaveFormat {
+    uint16_t formatTag = 1;  // PCM
+    uint16_t channels = 1;
+    uint32_t samplesPerSec = 0;
+    uint32_t avgBytesPerSec = 0;
+    uint16_t blockAlign = 2;
+    uint16_t bitsPerSample = 16;
+    uint16_t extraSize = 0;
+};
+
+// One capture buffer's header. The program writes data, bufferLength and
+// flags (0) each time it queues the buffer.
+struct WaveHeader {
+    char* data = nullptr;
+    uint32_t bufferLength = 0;
+    uint32_t bytesRecorded = 0;
+    uintptr_t user = 0;
+    std::atomic<uint32_t> flags{0};
+    uint32_t loops = 0;
+    WaveHeader* next = nullptr;
+    uintptr_t reserved = 0;
+};
+
+struct WaveInCaps {
+    QString productName;  // as the device reports it
+    uint16_t channels = 0;
+};
+
+using Handle = uint32_t;  // 0 is no device
+
+// The operations the capture engine calls. Every call is made on the
+// program's one user-interface thread.
+class WaveInApi {
+public:
+    virtual ~WaveInApi() = default;
+    virtual uint32_t getNumDevs() = 0;
+    virtual MmResult getDevCaps(uint32_t device, WaveInCaps& caps) = 0;
+    virtual MmResult open(Handle& handle, uint32_t device, const WaveFormat& format) = 0;
+    virtual MmResult prepareHeader(Handle handle, WaveHeader& header) = 0;
+    virtual MmResult unprepareHeader(Handle handle, WaveHeader& header) = 0;
+    virtual MmResult addBuffer(Handle handle, WaveHeader& header) = 0;
+    virtual MmResult start(Handle handle) = 0;
+    virtual MmResult stop(Handle handle) = 0;
+    virtual MmResult reset(Handle handle) = 0;  // returns every queued buffer, marked done
+    virtual MmResult close(Handle handle) = 0;
+};
+
+// The system's devices, over PortAudio.
+std::unique_ptr<WaveInApi> createSystemWaveIn();
+
+}  // namespace wavein
