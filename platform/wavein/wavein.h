@@ -63,6 +63,15 @@ struct WaveInCaps {
 
 using Handle = uint32_t;  // 0 is no device
 
+// What the device says of an open stream. A watchdog that sees no buffer
+// complete for a while asks this to tell a dead stream from a slow one.
+enum class StreamState : uint8_t {
+    closed,   // no such open stream
+    stopped,  // open, not recording (never started, or stopped)
+    running,  // recording
+    failed,   // started, but the device stopped delivering or reported an error
+};
+
 // The operations the capture engine calls. Every call is made on the
 // program's one user-interface thread.
 class WaveInApi {
@@ -78,6 +87,9 @@ public:
     virtual MmResult stop(Handle handle) = 0;
     virtual MmResult reset(Handle handle) = 0;  // returns every queued buffer, marked done
     virtual MmResult close(Handle handle) = 0;
+
+    // A device that cannot tell reports every open stream as running.
+    virtual StreamState streamState(Handle handle) { return handle ? StreamState::running : StreamState::closed; }
 };
 
 // The system's devices, over PortAudio.
