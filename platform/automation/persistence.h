@@ -40,6 +40,10 @@ public:
     virtual HResult initNew() = 0;
     virtual HResult load(QByteArrayView stream) = 0;
     virtual HResult save(QByteArray& stream) = 0;
+    // ok when the settings changed since the last load, reset or save,
+    // falseResult when they did not. A component that does not track it
+    // always asks to be saved.
+    virtual HResult isDirty() const { return hr::ok; }
 };
 
 class PersistPropertyBag {
