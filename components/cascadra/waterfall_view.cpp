@@ -1,0 +1,39 @@
+#include "waterfall_view.h"
+
+#include "colour_scale.h"
+#include "waterfall_picture.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace cascadra {
+
+WaterfallView::WaterfallView(WaterfallPicture& picture, PointerHandler onPointer)
+    : m_picture(picture)
+    , m_onPointer(std::move(onPointer))
+{
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    setMinimumSize(0, 0);
+}
+
+void WaterfallView::fitPicture() { m_picture.resize(size()); }
+
+void WaterfallView::paintEvent(QPaintEvent* event)
+{
+    fitPicture();
+    QPainter painter(this);
+    if (m_picture.image().isNull())
+        painter.fillRect(event->rect(), QColor::fromRgb(ColourScale::instance().backdrop()));
+    else
+        painter.drawImage(event->rect().topLeft(), m_picture.image(), event->rect());
+}
+
+void WaterfallView::resizeEvent(QResizeEvent*) { fitPicture(); }
+
+void WaterfallView::mouseMoveEvent(QMouseEvent* event) { m_onPointer(event->position().toPoint()); }
+
+void WaterfallView::mousePressEvent(QMouseEvent* event) { m_onPointer(event->position().toPoint()); }
+
+}  // namespace cascadra
