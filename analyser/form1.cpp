@@ -1,0 +1,171 @@
+#include "form1.h"
+
+#include "component_site.h"
+#include "components/chart_record.h"
+#include "form1_layout.h"
+#include "number_text.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+namespace vellarin {
+
+namespace {
+// A device list longer than this is not a real one; the rest is not listed.
+constexpr uint32_t maxListedDevices = 256;
+// The product name field holds 31 characters and its terminator.
+constexpr int maxDeviceNameLength = 31;
+}  // namespace
+
+std::unique_ptr<char[]> allocateZeroed(size_t bytes) { return std::unique_ptr<char[]>(new (std::nothrow) char[bytes]()); }
+
+Form1::Form1(Form1Services services, QWidget* parent)
+    : QWidget(parent), m_services(std::move(services)), m_state(std::make_unique<AnalyserState>())
+{
+    buildControls();
+    createComponents();
+
+    connect(StandardX, &QRadioButton::clicked, this, [this] { scalingClicked(StandardScaling); });
+    connect(LogX, &QRadioButton::clicked, this, [this] { scalingClicked(LogScaling); });
+    connect(FullFreqX, &QRadioButton::clicked, this, [this] { scalingClicked(FullFitScaling); });
+    connect(HScroll1, &QScrollBar::valueChanged, this, [this](int value) { frequencyPanChanged(value); });
+    connect(HScroll2, &QScrollBar::valueChanged, this, [this](int value) { persistenceChanged(value); });
+    connect(Command2, &QToolButton::clicked, this, [this] { stopCapture(); });
+
+    const TwipsScale scale = TwipsScale::of(this);
+    setMinimumSize(scale.toPixelsX(layout::clientWidth), scale.toPixelsY(layout::clientHeight));
+    resize(minimumSize());
+
+    formLoad();
+}
+
+Form1::~Form1() = default;
+
+void Form1::createComponents()
+{
+    // The chart starts from the settings stored with the window.
+    m_chart.createFromRecord(storedChartRecord());
+    m_waterfall.create();
+    m_fft.create();
+    Trazel1->embed(m_chart.widget(), tr("The spectrum chart (trazel) could not be loaded."));
+    Cascadra1->embed(m_waterfall.widget(), tr("The waterfall (cascadra) could not be loaded."));
+}
+
+void Form1::formLoad()
+{
+    AnalyserState& s = *m_state;
+    s.LastBuffer = 255;
+
+    m_chart.setYmin(0, 0);
+    m_chart.setSumWaveforms(0);
+    m_chart.setDoubleActiveTrace(false);
+    m_chart.setScrollMode(false);
+
+    s.FreqScaling = StandardScaling;
+
+    enumerateDevices();
+
+    s.BufferBytes = 1024;
+    s.BufferSamples = s.BufferBytes / 2;
+
+    if (!allocateBufferPool()) {
+        m_services.messages.show(QStringLiteral("Failed to allocate memory for sound input device!"));
+        // Without the whole pool there is nothing to capture into.
+        Command1->setEnabled(false);
+        return;
+    }
+
+    s.LevelMin = 0;
+    s.LevelMax = 32767;
+    s.LevelZoomed = False;
+    s.LevelSpan = 32767;
+    s.LevelScale = 32767.0 / std::log(32767.0);
+    s.FFTSize = 1024;
+    s.Capturing = False;
+}
+
+void Form1::enumerateDevices()
+{
+    AnalyserState& s = *m_state;
+    const uint32_t count = m_services.waveIn.getNumDevs();
+    if (count < 1)
+        m_services.messages.show(QStringLiteral("No microphone detected!"));
+    for (uint32_t device = 0; device < std::min(count, maxListedDevices); ++device) {
+        s.DeviceCaps = {};
+        m_services.waveIn.getDevCaps(device, s.DeviceCaps);
+        const QString item = QString::number(device) + u' ' + s.DeviceCaps.productName.left(maxDeviceNameLength);
+        if (device == 0)
+            List1->setEditText(item);
+        List1->addItem(item);
+    }
+}
+
+bool Form1::allocateBufferPool()
+{
+    AnalyserState& s = *m_state;
+    for (int i = 0; i <= s.LastBuffer; ++i) {
+        s.BufferMemory[i] = m_services.allocate(static_cast<size_t>(s.BufferBytes));
+        if (!s.BufferMemory[i])
+            return false;
+    }
+    s.BufferPoolReady = true;
+    return true;
+}
+
+void Form1::setControlsForRunState(RunState run)
+{
+    const bool capturing = run == RunState::Capturing;
+    struct Rule {
+        QWidget* control;
+        bool enabledWhileCapturing;
+    };
+    const Rule rules[] = {
+        {Command1, false}, {Command2, true}, {Combo1, false},    {Combo2, false},  {List1, false},
+        {StandardX, true}, {FullFreqX, true}, {LogX, true},      {Command5, true}, {Option1, true},
+        {Option2, true},   {Option3, true},   {Option5, true},   {Check1, true},
+    };
+    for (const Rule& rule : rules)
+        rule.control->setEnabled(rule.enabledWhileCapturing == capturing);
+    // The two horizontal directions have no 3D view.
+    const bool horizontalAllowed = capturing && !Check1->isChecked();
+    Option4->setEnabled(horizontalAllowed);
+    Option6->setEnabled(horizontalAllowed);
+}
+
+void Form1::stopCapture()
+{
+    AnalyserState& s = *m_state;
+    // Stopping and closing the sound device belongs to the capture engine,
+    // which takes its place here, before the window returns to stopped.
+    m_chart.setLock(true);
+    s.Capturing = False;
+    Timer1->stop();
+    setControlsForRunState(RunState::Stopped);
+}
+
+void Form1::formUnload()
+{
+    if (Command2->isEnabled())
+        stopCapture();
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    formUnload();
+    event->accept();
+}
+
+void Form1::persistenceChanged(int opacity) { m_chart.setPersist(static_cast<int16_t>(opacity)); }
+
+}  // namespace vellarin

@@ -1,0 +1,136 @@
+#pragma once
+// The analyser's main window: it hosts the spectrum chart, the waterfall and
+// the FFT component, owns the whole analyser state, and runs every handler.
+#include "analyser_state.h"
+#include "components/cascadra_binding.h"
+#include "components/fourel_binding.h"
+#include "components/trazel_binding.h"
+#include "message_sink.h"
+#include "twips.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QRadioButton;
+class QScrollBar;
+class QTimer;
+class QToolButton;
+
+namespace vellarin {
+
+class ComponentSite;
+
+// A zero-filled block of `bytes` bytes, or null when there is no memory.
+using BufferAllocator = std::function<std::unique_ptr<char[]>(size_t bytes)>;
+std::unique_ptr<char[]> allocateZeroed(size_t bytes);
+
+struct Form1Services {
+    wavein::WaveInApi& waveIn;
+    MessageSink& messages;
+    BufferAllocator allocate = allocateZeroed;
+};
+
+enum class RunState { Stopped, Capturing };
+
+class Form1 final : public QWidget {
+public:
+    explicit Form1(Form1Services services, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    const AnalyserState& state() const { return *m_state; }
+    TrazelBinding& chart() { return m_chart; }
+    CascadraBinding& waterfall() { return m_waterfall; }
+    FourelBinding& fft() { return m_fft; }
+
+    // The enabled state of every control in one of the two run states.
+    void setControlsForRunState(RunState state);
+
+    // Keeps the window at least at its smallest size, lays out the controls
+    // for the current size and re-applies the frequency scaling.
+    void formResize();
+
+    // Frequency scaling.
+    void sendAxisCommand(int16_t freqScaling);
+    void buildBinMaps();
+    void refreshFrequencyLabels();
+    int16_t selectedScaling() const;
+
+    // Stop (the Stop button): back to the stopped state.
+    void stopCapture();
+
+    // The window's outer size in twips, the frame included.
+    QSizeF outerSizeTwips() const;
+    void setOuterSizeTwips(QSizeF size);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void placeGroupBoxChildren();
+    void createComponents();
+    void formLoad();
+    void formUnload();
+    void enumerateDevices();
+    bool allocateBufferPool();
+
+    // Handlers.
+    void scalingClicked(int16_t freqScaling);
+    void frequencyPanChanged(int firstBin);
+    void persistenceChanged(int opacity);
+
+    double sampleRate() const;
+    // The waterfall's picture height in pixels, not rounded.
+    double waterfallPixels() const;
+
+    Form1Services m_services;
+    std::unique_ptr<AnalyserState> m_state;
+    TrazelBinding m_chart;
+    CascadraBinding m_waterfall;
+    FourelBinding m_fft;
+
+public:
+    // The controls, by their form names.
+    QToolButton* Command1 = nullptr;
+    QToolButton* Command2 = nullptr;
+    QToolButton* Command3 = nullptr;
+    QToolButton* Command4 = nullptr;
+    QToolButton* Command5 = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QComboBox* Combo2 = nullptr;
+    QComboBox* List1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QRadioButton* StandardX = nullptr;
+    QRadioButton* FullFreqX = nullptr;
+    QRadioButton* LogX = nullptr;
+    QRadioButton* Option1 = nullptr;
+    QRadioButton* Option2 = nullptr;
+    QRadioButton* Option3 = nullptr;
+    QRadioButton* Option4 = nullptr;
+    QRadioButton* Option5 = nullptr;
+    QRadioButton* Option6 = nullptr;
+    QCheckBox* Check1 = nullptr;
+    QCheckBox* Persist = nullptr;
+    QScrollBar* HScroll1 = nullptr;
+    QScrollBar* HScroll2 = nullptr;
+    QTimer* Timer1 = nullptr;
+    ComponentSite* Trazel1 = nullptr;
+    ComponentSite* Cascadra1 = nullptr;
+};
+
+}  // namespace vellarin

@@ -1,0 +1,54 @@
+#pragma once
+// The three frequency scalings of the chart and the waterfall: the axis
+// command for the chart's tick lines, the bin-to-pixel maps, and the
+// frequency view (labels under the chart and the pan range).
+#include "analyser_state.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace vellarin {
+
+// The chart's axis command for a scaling and sample rate: "L" in standard
+// scaling; none for a rate without a tick table. `fftSizeText` and
+// `rateText` are the drop-down texts, sent as typed.
+std::optional<QString> axisCommand(int16_t freqScaling, double sampleRate, const QString& fftSizeText,
+                                   const QString& rateText);
+
+struct BinMaps {
+    BinMap& chartLog;
+    BinMap& waterfallLog;
+    BinMap& chartFit;
+    BinMap& waterfallFit;
+};
+
+// Fills bins 1..N/2 of the four maps for `chartColumns` (the chart's Xmax) and
+// `waterfallPixels` (the waterfall's height in pixels, not rounded).
+void buildBinMaps(int32_t fftSize, int32_t chartColumns, double waterfallPixels, const BinMaps& maps);
+
+// "5512.5Hz": one decimal, "Hz" directly behind.
+QString formatHz(double hertz);
+
+// Frequency of bin k of an N-point frame; 0 for a frame size of 0 or less.
+double binFrequency(double k, double sampleRate, int32_t fftSize);
+
+struct FrequencyView {
+    QString lowLabel;   // Label3
+    QString highLabel;  // Label4
+    bool scrollEnabled = false;
+    // Only in standard scaling is the scroll range touched.
+    std::optional<int32_t> scrollMax;
+    std::optional<int32_t> scrollValue;
+};
+
+// The frequency view for the current scaling; `scrollValue` is the pan bar's
+// value before the call.
+FrequencyView frequencyView(int16_t freqScaling, int32_t fftSize, int32_t chartColumns, double sampleRate,
+                            int32_t scrollValue);
+
+// Labels of the standard view panned to bin `firstBin`.
+QString lowLabel(int32_t firstBin, double sampleRate, int32_t fftSize);
+QString highLabel(int32_t firstBin, int32_t chartColumns, double sampleRate, int32_t fftSize);
+
+}  // namespace vellarin

@@ -1,0 +1,13 @@
+#include "message_sink.h"
+
+#include <QMessageBox>
+
+namespace vellarin {
+
+void MessageBoxSink::show(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(applicationTitle), text, QMessageBox::Ok, m_parent);
+    box.exec();
+}
+
+}  // namespace vellarin

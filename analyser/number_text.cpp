@@ -1,0 +1,91 @@
+#include "number_text.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+namespace vellarin {
+
+namespace {
+
+bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+// The longest prefix of `text` (from `pos`) that spells a decimal number;
+// empty when there is no digit in the mantissa.
+std::string numberPrefix(QStringView text, qsizetype pos)
+{
+    std::string out;
+    if (pos < text.size() && (text[pos] == u'+' || text[pos] == u'-'))
+        out += static_cast<char>(text[pos++].unicode());
+    bool anyDigit = false;
+    while (pos < text.size() && isDigit(text[pos])) {
+        out += static_cast<char>(text[pos++].unicode());
+        anyDigit = true;
+    }
+    if (pos < text.size() && text[pos] == u'.') {
+        out += '.';
+        ++pos;
+        while (pos < text.size() && isDigit(text[pos])) {
+            out += static_cast<char>(text[pos++].unicode());
+            anyDigit = true;
+        }
+    }
+    if (!anyDigit)
+        return {};
+    // An exponent counts only when at least one digit follows it.
+    if (pos < text.size() && (text[pos] == u'e' || text[pos] == u'E')) {
+        qsizetype p = pos + 1;
+        std::string exponent = "e";
+        if (p < text.size() && (text[p] == u'+' || text[p] == u'-'))
+            exponent += static_cast<char>(text[p++].unicode());
+        bool expDigit = false;
+        while (p < text.size() && isDigit(text[p])) {
+            exponent += static_cast<char>(text[p++].unicode());
+            expDigit = true;
+        }
+        if (expDigit)
+            out += exponent;
+    }
+    return out;
+}
+
+}  // namespace
+
+double roundHalfEven(double v)
+{
+    // nearbyint follows the current rounding mode, which is round-to-nearest-even
+    // unless someone changed it; do the rounding by hand to be independent of it.
+    const double floor = std::floor(v);
+    const double diff = v - floor;
+    if (diff < 0.5)
+        return floor;
+    if (diff > 0.5)
+        return floor + 1.0;
+    return std::fmod(floor, 2.0) == 0.0 ? floor : floor + 1.0;
+}
+
+LeadingNumber readLeadingNumber(QStringView text)
+{
+    qsizetype pos = 0;
+    while (pos < text.size() && (text[pos] == u' ' || text[pos] == u'\t'))
+        ++pos;
+    const std::string prefix = numberPrefix(text, pos);
+    if (prefix.empty())
+        return {};
+
+    double value = std::strtod(prefix.c_str(), nullptr);
+    if (!std::isfinite(value))
+        return {0.0, std::nullopt};
+    if (value == 0.0)
+        value = 0.0;  // "-0" reads as plain zero
+
+    LeadingNumber out{value, std::nullopt};
+    const double r = roundHalfEven(value);
+    if (r >= static_cast<double>(std::numeric_limits<int32_t>::min())
+        && r <= static_cast<double>(std::numeric_limits<int32_t>::max()))
+        out.rounded = static_cast<int32_t>(r);
+    return out;
+}
+
+}  // namespace vellarin
