@@ -1,6 +1,9 @@
 #include "trazel_ctrl.h"
 
+#include "trazel_members.h"
 #include "trazel_widget.h"
+
+#include <automation/class_ids.h>
 
 #include <algorithm>
 
@@ -8,7 +11,7 @@ using namespace automation;
 
 namespace trazel {
 
-CTrazelCtrl::CTrazelCtrl()
+CTrazelCtrl::CTrazelCtrl() : events(eventInfos())
 {
     rebuildDrawingTools(state);
     m_widget = std::make_unique<TrazelWidget>(picture, [this](int w, int h) { resizeChart(w, h); });
@@ -17,11 +20,13 @@ CTrazelCtrl::CTrazelCtrl()
 
 CTrazelCtrl::~CTrazelCtrl() = default;
 
-HResult CTrazelCtrl::invoke(DispId, InvokeKind, std::span<Variant>, Variant*) { return hr::memberNotFound; }
-
-std::span<const MemberInfo> CTrazelCtrl::members() const { return {}; }
-
 QWidget* CTrazelCtrl::widget() { return m_widget.get(); }
+
+std::span<const QUuid> CTrazelCtrl::propertyPages() const
+{
+    static const QUuid pages[] = {classes::trazelPropertyPage.classId};
+    return pages;
+}
 
 void CTrazelCtrl::resizeChart(int width, int height)
 {
@@ -29,6 +34,8 @@ void CTrazelCtrl::resizeChart(int width, int height)
         return;
     const int w = std::max(width, 2);
     const int h = std::max(height, 2);
+    // A window first sized 1 x 1 still needs its surfaces, although the size
+    // matches the initial one.
     if (picture.hasSurfaces() && w == state.ChartWidth && h == state.ChartHeight)
         return;
     state.ChartWidth = w;
@@ -45,6 +52,66 @@ void CTrazelCtrl::fullRedraw()
     state.StepCountdown = 1;
     picture.redraw(state);
     state.SweepX = 0;
+}
+
+bool CTrazelCtrl::setChartText(const QString& text)
+{
+    // Text reaches the chart as a C string would: it ends at the first NUL.
+    const qsizetype end = text.indexOf(QChar(u'\0'));
+    const QString stored = end < 0 ? text : text.left(end);
+    if (stored.size() > chartTextLimit)
+        return false;
+    state.ChartText = stored;
+    rebuildDrawingTools(state);
+    fullRedraw();
+    markModified();
+    return true;
+}
+
+QString CTrazelCtrl::readChartText()
+{
+    if (!state.PositionQuery)
+        return state.ChartText;
+    state.PositionQuery = false;
+    return QString::number(state.SweepX);
+}
+
+void CTrazelCtrl::setScaleBound(int channel, bool upper, int32_t value)
+{
+    (upper ? state.Ymax : state.Ymin)[channel] = value;
+    deriveScale(state, channel);
+    applyScaleClamp(state);
+    fullRedraw();
+    markModified();
+}
+
+void CTrazelCtrl::setStep(int16_t step)
+{
+    if (step > 0) {
+        state.StepSetting = state.PlotStep = state.StepCountdown = step;
+    } else if (step < 0) {
+        state.StepSetting = std::max<int16_t>(step, -20);
+        state.PlotStep = state.StepCountdown = 1;
+    }
+    markModified();
+}
+
+void CTrazelCtrl::setWidthInPixels(int32_t width)
+{
+    if (width > 10 && width < 3000) {
+        // A hidden window gets its resize event only when shown; the chart
+        // takes the new width now.
+        m_widget->resize(width, m_widget->height());
+        resizeChart(m_widget->width(), m_widget->height());
+    }
+    markModified();
+}
+
+void CTrazelCtrl::plot(const int16_t* samples, int points, int channels, DataCall call)
+{
+    if (!samples || points < 1 || channels < 1)
+        return;
+    picture.plot(state, samples, points, channels, call);
 }
 
 }  // namespace trazel

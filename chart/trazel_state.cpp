@@ -1,10 +1,17 @@
 #include "trazel_state.h"
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 
 namespace trazel {
+
+namespace {
+int32_t saturate(int64_t v)
+{
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+}  // namespace
 
 Colour paleColour(Colour c)
 {
@@ -16,44 +23,40 @@ Colour paleColour(Colour c)
     return out;
 }
 
-int32_t rowOf(int64_t v, int32_t centre, int32_t halfRange, int32_t halfHeight)
-{
-    if (halfRange == 0)
-        return halfHeight;
-    const int64_t row = halfHeight - ((v - centre) * halfHeight) / halfRange;
-    return static_cast<int32_t>(std::clamp<int64_t>(row, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
-}
-
 int drawnTickCount(const TrazelState& s)
 {
     return std::clamp(std::min(s.TickCount, s.TicksStored), 0, tickCapacity);
 }
 
-std::optional<int32_t> tickColumn(const TrazelState& s, double v)
+void deriveScale(TrazelState& s, int ch)
 {
-    const double span = s.AxisMax - s.AxisMin;
-    const double bins = s.AxisPoints / 2;
-    const double width = s.ChartWidth;
-    double x = 0;
-    switch (s.AxisMode) {
-    case 1: {
-        const double bin = (v - s.AxisMin) * bins / span;
-        x = width * std::log(bin) / std::log(bins);
-        break;
+    const int64_t lo = s.Ymin[ch];
+    const int64_t hi = s.Ymax[ch];
+    s.HalfRange[ch] = saturate((hi - lo) / 2);
+    s.Centre[ch] = saturate((lo + hi) / 2);
+}
+
+void scaleFromCentre(TrazelState& s, int ch)
+{
+    s.Ymax[ch] = saturate(int64_t{s.Centre[ch]} + s.HalfRange[ch]);
+    s.Ymin[ch] = saturate(int64_t{s.Centre[ch]} - s.HalfRange[ch]);
+}
+
+void applyScaleClamp(TrazelState& s)
+{
+    constexpr int32_t smallest = 16;
+    constexpr int32_t largest = 0x400000;
+    const int first = s.GroupSetting ? 0 : std::clamp<int>(s.ActiveChannel, 0, channelCount - 1);
+    const int last = s.GroupSetting ? channelCount - 1 : first;
+    for (int ch = first; ch <= last; ++ch) {
+        const int64_t range = s.HalfRange[ch];
+        const int32_t sign = range < 0 ? -1 : 1;
+        const int64_t magnitude = range < 0 ? -range : range;
+        if (magnitude >= smallest && magnitude <= largest)
+            continue;
+        s.HalfRange[ch] = sign * (magnitude < smallest ? smallest : largest);
+        scaleFromCentre(s, ch);
     }
-    case 2:
-        x = (v - s.AxisMin) * bins / span * width / bins;
-        break;
-    default:
-        return std::nullopt;
-    }
-    // Outside this band no surface could show the line, and the conversion
-    // to an integer column would not be defined.
-    constexpr double limit = 1 << 30;
-    if (!std::isfinite(x) || x <= -limit || x >= limit)
-        return std::nullopt;
-    return static_cast<int32_t>(std::trunc(x));
 }
 
 void rebuildDrawingTools(TrazelState& s)

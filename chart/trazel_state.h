@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <array>
-#include <optional>
 #include <cstdint>
 
 namespace trazel {
@@ -150,23 +149,17 @@ private:
 // by 0x40, or to 0xFF once it has reached 0xC0.
 Colour paleColour(Colour c);
 
-// Pixel row of data value v on a scale; Centre lands on HalfHeight. Worked
-// in 64 bits so that extreme scales cannot overflow, saturated to int32; a
-// zero half-range (possible only off the clamped channels) maps to the centre.
-int32_t rowOf(int64_t v, int32_t centre, int32_t halfRange, int32_t halfHeight);
-inline int32_t rowOf(const TrazelState& s, int channel, int64_t v)
-{
-    return rowOf(v, s.Centre[channel], s.HalfRange[channel], s.HalfHeight);
-}
-
 // How many tick values are drawn: TickCount, but never past the values
 // actually stored nor past the table.
 int drawnTickCount(const TrazelState& s);
 
-// Column of a tick line for the current axis mode (1 logarithmic, 2 linear),
-// or nothing when the value cannot be placed (degenerate axis, non-finite or
-// far outside any surface).
-std::optional<int32_t> tickColumn(const TrazelState& s, double tickValue);
+// HalfRange and Centre of a channel from its Ymin/Ymax pair.
+void deriveScale(TrazelState& s, int channel);
+// Ymin/Ymax of a channel from its Centre and HalfRange.
+void scaleFromCentre(TrazelState& s, int channel);
+// Keeps the half-range of the active channel, or of every channel when
+// GroupSetting is on, within 16..4194304 in magnitude (sign kept).
+void applyScaleClamp(TrazelState& s);
 
 // Recreates every pen and brush from the colour fields and PenSize.
 void rebuildDrawingTools(TrazelState& s);

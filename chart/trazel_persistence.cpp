@@ -1,0 +1,116 @@
+// Saving, loading and resetting the chart's settings, in both of the forms a
+// container may keep them.
+#include "property_record.h"
+#include "trazel_ctrl.h"
+#include "trazel_widget.h"
+
+#include <cmath>
+
+using namespace automation;
+
+namespace trazel {
+
+namespace {
+
+constexpr qsizetype headerBytes = 16;  // version, extent, stock flags
+constexpr double hundredthsMmPerInch = 2540;
+constexpr int largestExtentPixels = 16384;
+
+int32_t toHundredthsMm(int pixels, int dpi) { return static_cast<int32_t>(std::lround(pixels * hundredthsMmPerInch / dpi)); }
+
+// Nothing when the extent does not give a window size a screen could hold.
+std::optional<int> toPixels(int32_t hundredthsMm, int dpi)
+{
+    const double pixels = std::round(static_cast<double>(hundredthsMm) * dpi / hundredthsMmPerInch);
+    if (pixels < 1 || pixels > largestExtentPixels)
+        return std::nullopt;
+    return static_cast<int>(pixels);
+}
+
+}  // namespace
+
+RecordHeader CTrazelCtrl::currentHeader() const
+{
+    RecordHeader header;
+    header.extentX = toHundredthsMm(m_widget->width(), m_widget->logicalDpiX());
+    header.extentY = toHundredthsMm(m_widget->height(), m_widget->logicalDpiY());
+    return header;
+}
+
+bool CTrazelCtrl::applyExtent(const RecordHeader& header)
+{
+    const auto w = toPixels(header.extentX, m_widget->logicalDpiX());
+    const auto h = toPixels(header.extentY, m_widget->logicalDpiY());
+    if (!w || !h || (*w == m_widget->width() && *h == m_widget->height()))
+        return false;
+    m_widget->resize(*w, *h);
+    resizeChart(*w, *h);
+    return true;
+}
+
+// Loads into a copy, so a record that is not this control's changes nothing.
+HResult CTrazelCtrl::loadRecord(PropertyExchange& exchange)
+{
+    RecordHeader header = currentHeader();
+    TrazelState loaded = state;
+    exchangeRecord(exchange, header, loaded);
+    if (header.version != recordVersion)
+        return hr::fail;
+    afterLoad(loaded);
+    state = std::move(loaded);
+    rebuildDrawingTools(state);
+    state.SweepX = 0;
+    if (!applyExtent(header))
+        fullRedraw();
+    m_modified = false;
+    return hr::ok;
+}
+
+HResult CTrazelCtrl::initNew()
+{
+    DefaultsExchange defaults;
+    return loadRecord(defaults);
+}
+
+// A record cut short loads what it holds, the rest takes its defaults, and
+// the answer is falseResult. Bytes after the record are not ours and are
+// left unread. Less than the header, or another version, is refused.
+HResult CTrazelCtrl::load(QByteArrayView stream)
+{
+    if (stream.size() < headerBytes)
+        return hr::fail;
+    StreamLoadExchange exchange(stream);
+    if (const HResult r = loadRecord(exchange); failed(r))
+        return r;
+    return exchange.ranShort() ? hr::falseResult : hr::ok;
+}
+
+HResult CTrazelCtrl::save(QByteArray& stream)
+{
+    stream.clear();
+    RecordHeader header = currentHeader();
+    StreamSaveExchange exchange(stream);
+    exchangeRecord(exchange, header, state);
+    m_modified = false;
+    return hr::ok;
+}
+
+HResult CTrazelCtrl::isDirty() const { return m_modified ? hr::ok : hr::falseResult; }
+
+// Missing or unreadable values take their defaults.
+HResult CTrazelCtrl::load(const PropertyBag& bag)
+{
+    BagLoadExchange exchange(bag);
+    return loadRecord(exchange);
+}
+
+HResult CTrazelCtrl::save(PropertyBag& bag)
+{
+    RecordHeader header = currentHeader();
+    BagSaveExchange exchange(bag);
+    exchangeRecord(exchange, header, state);
+    m_modified = false;
+    return hr::ok;
+}
+
+}  // namespace trazel

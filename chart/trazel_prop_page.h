@@ -1,0 +1,25 @@
+#pragma once
+// The chart's one property page: a caption and a line of information. The
+// chart's settings are the host's to make, so the page edits nothing.
+#include <automation/component.h>
+
+#include <memory>
+
+namespace trazel {
+
+class CTrazelPropPage final : public automation::CountedComponent, public automation::PropertyPage {
+public:
+    CTrazelPropPage();
+    ~CTrazelPropPage() override;
+
+    automation::PropertyPage* propertyPage() override { return this; }
+
+    QString caption() const override;
+    QWidget* widget() override;
+    automation::HResult apply() override;
+
+private:
+    std::unique_ptr<QWidget> m_widget;
+};
+
+}  // namespace trazel
