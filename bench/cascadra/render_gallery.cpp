@@ -1,6 +1,6 @@
-// Renders the waterfall in every direction, flat and 3D, at the analyser's
-// design size, to PNG files for looking at.
-//   cascadra_gallery [output folder]
+// Renders the waterfall in every direction, flat and 3D, to PNG files for
+// looking at; by default at the size it has in the analyser's design layout.
+//   cascadra_gallery [output folder [width height]]
 #include "synthetic_spectrum.h"
 
 #include <automation/class_ids.h>
@@ -12,14 +12,18 @@
 #include <QImage>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 using namespace automation;
 
 namespace {
 
-constexpr int pictureWidth = 689, pictureHeight = 281;  // the waterfall in the design layout
-constexpr int chartColumns = 513;                        // line length when lines run across
+// The waterfall in the design layout is 689 x 281 pixels; lines running
+// across it are as long as the chart is wide, 176 pixels less.
+int pictureWidth = 689, pictureHeight = 281;
+constexpr int chartNarrower = 176;
 
 bool render(int direction, bool view3D, const QString& path)
 {
@@ -33,7 +37,7 @@ bool render(int direction, bool view3D, const QString& path)
     waterfall->put(cascadra::dispid::View3D, Variant(int32_t(view3D ? 1 : 0)));
 
     const bool alongHeight = direction == cascadra::RightToLeft || direction == cascadra::InvertedRightToLeft;
-    SyntheticSpectrum spectrum(alongHeight ? pictureHeight : chartColumns);
+    SyntheticSpectrum spectrum(alongHeight ? pictureHeight : pictureWidth - chartNarrower);
     for (int t = 0; t < pictureWidth + pictureHeight; ++t) {
         Variant line(SafeArray::shorts1D(spectrum.line(t)));
         waterfall->call(cascadra::dispid::AddLine, std::span<Variant>(&line, 1));
@@ -48,6 +52,10 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("cascadra-gallery");
+    if (argc > 3) {
+        pictureWidth = std::max(1, atoi(argv[2]));
+        pictureHeight = std::max(1, atoi(argv[3]));
+    }
     QDir().mkpath(folder);
     int failures = 0;
     for (int direction = 0; direction <= 5; ++direction)
