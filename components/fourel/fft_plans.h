@@ -1,6 +1,8 @@
 #pragma once
 // In-place complex DFTs of power-of-two lengths on a caller's interleaved
-// array, with one FFTW plan per length and direction kept for reuse.
+// array, with one FFTW plan per length and direction kept for reuse. FFTW's
+// planner is not reentrant: every instance is driven from the one thread that
+// runs the window, as all component calls are.
 #include <array>
 #include <cstdint>
 
