@@ -2,6 +2,8 @@
 // The chart's pixels: the four surfaces it composes its picture from, and the
 // image its window shows. The control decides when to resize, redraw and
 // plot; this class does the drawing.
+#include "plot_call.h"
+#include "step_expansion.h"
 #include "trazel_state.h"
 
 #include <QImage>
@@ -9,10 +11,6 @@
 #include <functional>
 
 namespace trazel {
-
-// Which data call delivered the samples; the two differ in how they step,
-// mark events and wrap.
-enum class DataCall { Chart, ChartEx };
 
 class ChartPicture {
 public:
@@ -24,18 +22,21 @@ public:
     // Discards the surfaces and allocates them at the new size (contents undefined).
     void resize(int width, int height);
 
-    // Rebuilds the static picture and puts it on the window.
+    // Rebuilds the static picture and puts the grid overlay on the window.
     void redraw(TrazelState& state);
 
     // Plots points x channels interleaved samples (channel ch of point i at
-    // i * channels + ch). The caller guarantees points >= 1, channels >= 1
-    // and that all of them are readable.
+    // i * channels + ch), advances the chart and shows the result unless a
+    // cross-hair is on the window. Reads nothing outside those samples.
     void plot(TrazelState& state, const int16_t* samples, int points, int channels, DataCall call);
 
-    // Puts what the window shows on the clipboard.
+    // Puts what the window shows on the clipboard; never fails.
     void copyToClipboard();
 
+    // Exactly what the window shows; paint events, the clipboard and the
+    // cross-hair figures all work on this one image.
     const QImage& windowImage() const { return m_window; }
+    QImage& windowImage() { return m_window; }
 
     QImage DisplayImage;
     QImage TraceLayer;
@@ -43,7 +44,16 @@ public:
     QImage FadeSurface;
 
 private:
+    // Makes room for `columns` new columns: shifts and clears in scroll mode,
+    // clears the strip ahead of the sweep in scope mode.
+    void makeRoom(const TrazelState& state, int columns);
+    // A fresh sweep: cleared, faded by Persist, or kept for summing.
+    void restartTraceLayer(const TrazelState& state);
+    void advanceSweep(TrazelState& state, int columns);
+    void showOnWindow(const QImage& picture);
+
     QImage m_window;
+    StepExpansion m_expansion;
 };
 
 }  // namespace trazel

@@ -1,0 +1,18 @@
+#pragma once
+// Block operations between chart surfaces of one size: copy, bitwise AND,
+// shift left, constant-alpha blend. Surfaces of different sizes are left
+// alone; nothing here allocates.
+#include <QImage>
+
+namespace trazel {
+
+void copySurface(QImage& target, const QImage& source);
+// target = a AND b, every colour byte.
+void andSurfaces(QImage& target, const QImage& a, const QImage& b);
+// Moves every row `by` pixels to the left; the columns freed on the right keep
+// their old pixels for the caller to clear.
+void shiftLeft(QImage& surface, int by);
+// target = alpha x source + (1 - alpha) x target per colour byte, alpha = opacity / 255.
+void blendSurface(QImage& target, const QImage& source, int opacity);
+
+}  // namespace trazel

@@ -1,0 +1,182 @@
+#include "raster.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+
+namespace trazel {
+
+namespace {
+
+// Pens are at most 2 x 15 pixels wide.
+constexpr int maxNib = 30;
+
+// Row spans of a round nib of width w: offsets -(w/2)..(w-1)/2 about the
+// pixel, a pixel taken when its centre lies within the nib's circle.
+struct Nib {
+    int first = 0;                        // offset of the first row and column
+    std::array<int8_t, maxNib> left{};    // per row: leftmost column offset
+    std::array<int8_t, maxNib> right{};   // per row: rightmost column offset, left > right = empty
+};
+
+constexpr Nib makeNib(int w)
+{
+    Nib nib;
+    nib.first = -(w / 2);
+    const int last = (w - 1) / 2;
+    const double centre = (nib.first + last) / 2.0;
+    const double radius2 = (w / 2.0) * (w / 2.0);
+    for (int dy = nib.first; dy <= last; ++dy) {
+        int left = last + 1, right = nib.first - 1;
+        for (int dx = nib.first; dx <= last; ++dx) {
+            const double ex = dx - centre, ey = dy - centre;
+            if (ex * ex + ey * ey <= radius2) {
+                left = std::min(left, dx);
+                right = std::max(right, dx);
+            }
+        }
+        nib.left[dy - nib.first] = int8_t(left);
+        nib.right[dy - nib.first] = int8_t(right);
+    }
+    return nib;
+}
+
+constexpr std::array<Nib, maxNib + 1> makeNibs()
+{
+    std::array<Nib, maxNib + 1> nibs{};
+    for (int w = 1; w <= maxNib; ++w)
+        nibs[w] = makeNib(w);
+    return nibs;
+}
+
+constexpr std::array<Nib, maxNib + 1> nibs = makeNibs();
+
+}  // namespace
+
+Raster::Raster(QImage& image)
+    : m_bits(reinterpret_cast<uint32_t*>(image.bits())),
+      m_stride(image.bytesPerLine() / 4),
+      m_width(image.width()),
+      m_height(image.height())
+{
+}
+
+void Raster::fill(QRgb colour)
+{
+    for (int y = 0; y < m_height; ++y)
+        std::fill_n(m_bits + qsizetype(y) * m_stride, m_width, colour);
+}
+
+void Raster::fillColumns(int first, int last, QRgb colour)
+{
+    first = std::max(first, 0);
+    last = std::min(last, m_width - 1);
+    if (first > last)
+        return;
+    for (int y = 0; y < m_height; ++y)
+        std::fill_n(m_bits + qsizetype(y) * m_stride + first, last - first + 1, colour);
+}
+
+void Raster::fillRect(int x1, int y1, int x2, int y2, QRgb fill, QRgb outline)
+{
+    if (x2 <= x1 || y2 <= y1)
+        return;
+    const int left = std::max(x1, 0), right = std::min(x2, m_width);
+    for (int y = std::max(y1, 0); y < std::min(y2, m_height); ++y) {
+        uint32_t* row = m_bits + qsizetype(y) * m_stride;
+        const bool edgeRow = y == y1 || y == y2 - 1;
+        if (left < right)
+            std::fill(row + left, row + right, edgeRow ? outline : fill);
+        if (!edgeRow) {
+            setPixel(x1, y, outline);
+            setPixel(x2 - 1, y, outline);
+        }
+    }
+}
+
+void Raster::dottedRow(int y, int limit, QRgb colour)
+{
+    if (unsigned(y) >= unsigned(m_height))
+        return;
+    uint32_t* row = m_bits + qsizetype(y) * m_stride;
+    for (int x = 1; x < std::min(limit, m_width); x += 2)
+        row[x] = colour;
+}
+
+void Raster::dottedColumn(int x, int limit, QRgb colour)
+{
+    if (unsigned(x) >= unsigned(m_width))
+        return;
+    for (int y = 1; y < std::min(limit, m_height); y += 2)
+        m_bits[qsizetype(y) * m_stride + x] = colour;
+}
+
+void Raster::solidColumn(int x, int first, int limit, QRgb colour)
+{
+    if (unsigned(x) >= unsigned(m_width))
+        return;
+    for (int y = std::max(first, 0); y < std::min(limit, m_height); ++y)
+        m_bits[qsizetype(y) * m_stride + x] = colour;
+}
+
+void Raster::stamp(int x, int y, const RasterPen& pen)
+{
+    const Nib& nib = nibs[std::clamp(pen.width, 1, maxNib)];
+    for (int row = 0; row < pen.width && row < maxNib; ++row) {
+        const int py = y + nib.first + row;
+        if (unsigned(py) >= unsigned(m_height))
+            continue;
+        const int left = std::max(x + nib.left[row], 0);
+        const int right = std::min(x + nib.right[row], m_width - 1);
+        if (left <= right)
+            std::fill_n(m_bits + qsizetype(py) * m_stride + left, right - left + 1, pen.colour);
+    }
+}
+
+void Raster::line(QPoint from, QPoint to, const RasterPen& pen)
+{
+    const int64_t dx = int64_t(to.x()) - from.x(), dy = int64_t(to.y()) - from.y();
+    const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+    const int64_t major = xMajor ? std::llabs(dx) : std::llabs(dy);  // pixels drawn
+    if (major == 0)
+        return;
+    const int64_t minor = xMajor ? std::llabs(dy) : std::llabs(dx);
+    const int64_t majorStart = xMajor ? from.x() : from.y();
+    const int64_t minorStart = xMajor ? from.y() : from.x();
+    const int majorSign = (xMajor ? dx : dy) > 0 ? 1 : -1;
+    const int minorSign = (xMajor ? dy : dx) >= 0 ? 1 : -1;
+
+    // Only the steps whose major coordinate can touch the surface are walked.
+    const int margin = pen.width;
+    const int64_t lo = -margin, hi = int64_t(xMajor ? m_width : m_height) - 1 + margin;
+    int64_t first = majorSign > 0 ? lo - majorStart : majorStart - hi;
+    int64_t last = majorSign > 0 ? hi - majorStart : majorStart - lo;
+    first = std::max<int64_t>(first, 0);
+    last = std::min<int64_t>(last, major - 1);
+    if (first > last)
+        return;
+
+    // Minor offset of step i is round(i * minor / major), ties away from the start.
+    const int64_t twiceMajor = 2 * major;
+    int64_t numerator = 2 * first * minor + major;
+    int64_t offset = numerator / twiceMajor;
+    int64_t remainder = numerator % twiceMajor;
+    for (int64_t i = first; i <= last; ++i) {
+        const int64_t a = majorStart + majorSign * i;
+        const int64_t b = minorStart + minorSign * offset;
+        const int64_t x = xMajor ? a : b, y = xMajor ? b : a;
+        if (pen.width <= 1) {
+            if (x >= 0 && x < m_width && y >= 0 && y < m_height)
+                m_bits[y * m_stride + x] = pen.colour;
+        } else if (x >= -margin && x < m_width + margin && y >= -margin && y < m_height + margin) {
+            stamp(int(x), int(y), pen);
+        }
+        remainder += 2 * minor;
+        if (remainder >= twiceMajor) {
+            remainder -= twiceMajor;
+            ++offset;
+        }
+    }
+}
+
+}  // namespace trazel
