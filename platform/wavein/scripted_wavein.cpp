@@ -1,6 +1,6 @@
 #include <wavein/scripted_wavein.h>
 
-#include <wavein/pcm_format.h>
+#include <wavein/device_rules.h>
 
 #include <algorithm>
 #include <cstring>
@@ -97,7 +97,7 @@ MmResult ScriptedWaveIn::open(Handle& handle, uint32_t device, const WaveFormat&
             r = result::badDeviceId;
         else if (m_handle != 0)
             r = result::allocated;
-        else if (!isMono16BitPcm(format))
+        else if (!rules::isMono16BitPcm(format))
             r = result::badFormat;
     }
     if (r == result::ok) {
@@ -111,62 +111,27 @@ MmResult ScriptedWaveIn::open(Handle& handle, uint32_t device, const WaveFormat&
     return log({Op::open, 0, device, nullptr, r});
 }
 
-static bool hasMemory(const WaveHeader& header)
-{
-    return header.data != nullptr && header.bufferLength >= 2;
-}
-
 MmResult ScriptedWaveIn::prepareHeader(Handle handle, WaveHeader& header)
 {
     MmResult r = result::ok;
-    if (!takeFailure(Op::prepare, r)) {
-        const auto flags = header.flags.load(std::memory_order_acquire);
-        if ((r = checkHandle(handle)) != result::ok)
-            ;
-        else if (!hasMemory(header))
-            r = result::invalidParameter;
-        else if (flags & headerInQueue)
-            r = result::stillPlaying;
-        else
-            header.flags.store(flags | headerPrepared, std::memory_order_relaxed);
-    }
+    if (!takeFailure(Op::prepare, r) && (r = checkHandle(handle)) == result::ok)
+        r = rules::prepare(header);
     return log({Op::prepare, handle, 0, &header, r});
 }
 
 MmResult ScriptedWaveIn::unprepareHeader(Handle handle, WaveHeader& header)
 {
     MmResult r = result::ok;
-    if (!takeFailure(Op::unprepare, r)) {
-        const auto flags = header.flags.load(std::memory_order_acquire);
-        if ((r = checkHandle(handle)) != result::ok)
-            ;
-        else if (flags & headerInQueue)
-            r = result::stillPlaying;
-        else
-            header.flags.store(flags & ~headerPrepared, std::memory_order_relaxed);
-    }
+    if (!takeFailure(Op::unprepare, r) && (r = checkHandle(handle)) == result::ok)
+        r = rules::unprepare(header);
     return log({Op::unprepare, handle, 0, &header, r});
 }
 
 MmResult ScriptedWaveIn::addBuffer(Handle handle, WaveHeader& header)
 {
     MmResult r = result::ok;
-    if (!takeFailure(Op::add, r)) {
-        const auto flags = header.flags.load(std::memory_order_acquire);
-        if ((r = checkHandle(handle)) != result::ok)
-            ;
-        else if (!hasMemory(header))
-            r = result::invalidParameter;
-        else if (!(flags & headerPrepared))
-            r = result::unprepared;
-        else if (flags & headerInQueue)
-            r = result::stillPlaying;
-        else {
-            header.bytesRecorded = 0;
-            header.flags.store((flags & ~headerDone) | headerInQueue, std::memory_order_relaxed);
-            m_queue.push_back(&header);
-        }
-    }
+    if (!takeFailure(Op::add, r) && (r = checkHandle(handle)) == result::ok && (r = rules::enqueue(header)) == result::ok)
+        m_queue.push_back(&header);
     return log({Op::add, handle, 0, &header, r});
 }
 
@@ -197,10 +162,8 @@ MmResult ScriptedWaveIn::reset(Handle handle)
     MmResult r = result::ok;
     if (!takeFailure(Op::reset, r) && (r = checkHandle(handle)) == result::ok) {
         m_started = false;
-        for (WaveHeader* header : m_queue) {
-            const auto flags = header->flags.load(std::memory_order_relaxed);
-            header->flags.store((flags & ~headerInQueue) | headerDone, std::memory_order_release);
-        }
+        for (WaveHeader* header : m_queue)
+            rules::markDone(*header, 0);
         m_queue.clear();
     }
     return log({Op::reset, handle, 0, nullptr, r});
@@ -250,9 +213,7 @@ int ScriptedWaveIn::completeBuffers(int count, const SampleGenerator& samples)
             std::memcpy(header->data + 2 * i, &value, sizeof value);
             ++m_sampleNumber;
         }
-        header->bytesRecorded = sampleCount * 2;
-        const auto flags = header->flags.load(std::memory_order_relaxed);
-        header->flags.store((flags & ~headerInQueue) | headerDone, std::memory_order_release);
+        rules::markDone(*header, sampleCount * 2);
     }
     return completed;
 }

@@ -1,0 +1,109 @@
+#include <wavein/portaudio_session.h>
+
+#include <portaudio.h>
+
+namespace wavein {
+
+namespace {
+
+int captureCallback(const void* input, void*, unsigned long frames, const PaStreamCallbackTimeInfo*,
+                    PaStreamCallbackFlags, void* capture)
+{
+    static_cast<CaptureStream*>(capture)->deliver(static_cast<const int16_t*>(input), frames);
+    return paContinue;
+}
+
+MmResult toResult(PaError error)
+{
+    switch (error) {
+    case paNoError: return result::ok;
+    case paInvalidDevice: return result::badDeviceId;
+    case paDeviceUnavailable: return result::allocated;
+    case paInsufficientMemory: return result::noMemory;
+    case paInvalidSampleRate:
+    case paInvalidChannelCount:
+    case paSampleFormatNotSupported: return result::badFormat;
+    case paNotInitialized: return result::noDriver;
+    case paBadStreamPtr: return result::invalidHandle;
+    default: return result::error;
+    }
+}
+
+}  // namespace
+
+void PortAudioSession::terminate()
+{
+    if (m_initialised)
+        Pa_Terminate();
+    m_initialised = false;
+    m_inputs.clear();
+}
+
+void PortAudioSession::restart()
+{
+    terminate();
+    if (Pa_Initialize() != paNoError) {
+        Pa_Terminate();  // a failed start still counts as one
+        return;
+    }
+    m_initialised = true;
+    const int count = Pa_GetDeviceCount();
+    for (int index = 0; index < count; ++index) {
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(index);
+        if (info && info->maxInputChannels > 0)
+            m_inputs.push_back({index, QString::fromUtf8(info->name), info->maxInputChannels, info->defaultHighInputLatency});
+    }
+}
+
+MmResult PortAudioSession::open(const DeviceChoice& choice, uint32_t rate, CaptureStream& capture, PaStream*& stream)
+{
+    if (!m_initialised)
+        return result::noDriver;
+    const InputDevice* device = nullptr;
+    int seen = 0;
+    for (const auto& input : m_inputs) {
+        if (input.name == choice.name && seen++ == choice.occurrence) {
+            device = &input;
+            break;
+        }
+    }
+    if (!device)
+        return result::badDeviceId;
+
+    PaStreamParameters parameters{};
+    parameters.device = device->index;
+    parameters.channelCount = 1;
+    parameters.sampleFormat = paInt16;
+    parameters.suggestedLatency = device->latency;
+    if (PaError refused = Pa_IsFormatSupported(&parameters, nullptr, rate); refused != paFormatIsSupported)
+        return refused == paInvalidDevice || refused == paDeviceUnavailable ? toResult(refused) : result::badFormat;
+    return toResult(Pa_OpenStream(&stream, &parameters, nullptr, rate, paFramesPerBufferUnspecified, paNoFlag,
+                                  &captureCallback, &capture));
+}
+
+MmResult PortAudioSession::start(PaStream* stream)
+{
+    return toResult(Pa_StartStream(stream));
+}
+
+MmResult PortAudioSession::abort(PaStream* stream)
+{
+    // A stream the server dropped is neither active nor stopped; aborting it
+    // still brings it to rest.
+    if (Pa_IsStreamStopped(stream) == 1)
+        return result::ok;
+    return toResult(Pa_AbortStream(stream));
+}
+
+MmResult PortAudioSession::close(PaStream* stream)
+{
+    abort(stream);
+    return toResult(Pa_CloseStream(stream));
+}
+
+bool PortAudioSession::isActive(PaStream* stream)
+{
+    return Pa_IsStreamActive(stream) == 1;
+}
+
+}  // namespace wavein

@@ -1,0 +1,336 @@
+// The system's recording devices over PortAudio.
+//
+// Every PortAudio call runs on the control thread and is waited for at most
+// answerTime, so stop, reset and close return even when the sound server
+// froze. A stream whose device stopped answering is abandoned: the gate keeps
+// its callback away from the program's buffers, and the control thread
+// releases it whenever the library lets go.
+//
+// The library is restarted whenever the process has no stream open and the
+// program lists the devices or opens one, so a sound server that went away
+// and came back is found again without restarting the program.
+#include <wavein/capture_stream.h>
+#include <wavein/control_thread.h>
+#include <wavein/device_rules.h>
+#include <wavein/portaudio_session.h>
+#include <wavein/quiet_backends.h>
+
+#include <algorithm>
+#include <mutex>
+#include <optional>
+
+namespace wavein {
+
+namespace {
+
+constexpr std::chrono::milliseconds answerTime{2000};
+
+// PortAudio is one library per process: every device object shares it.
+struct Backend {
+    ControlThread control;
+    std::shared_ptr<PortAudioSession> session = std::make_shared<PortAudioSession>();
+    int openStreams = 0;
+
+    ~Backend()
+    {
+        control.post([session = session] { session->terminate(); });
+    }
+
+    // The library may restart only while no stream is open and no earlier call hangs in it.
+    bool mayRestart() const { return openStreams == 0 && !control.busy(); }
+
+    static std::shared_ptr<Backend> shared()
+    {
+        static std::mutex mutex;
+        static std::weak_ptr<Backend> current;
+        std::lock_guard lock(mutex);
+        auto backend = current.lock();
+        if (!backend) {
+            quietSoundBackends();
+            backend = std::make_shared<Backend>();
+            current = backend;
+        }
+        return backend;
+    }
+};
+
+struct OpenStream {
+    Handle handle = 0;
+    std::shared_ptr<CaptureStream> capture = std::make_shared<CaptureStream>();
+    PaStream* stream = nullptr;
+    bool started = false;
+    bool abandoned = false;  // the library stopped answering for it
+};
+
+class SystemWaveIn final : public WaveInApi {
+public:
+    SystemWaveIn() : m_backend(Backend::shared()) {}
+    ~SystemWaveIn() override;
+
+    uint32_t getNumDevs() override;
+    MmResult getDevCaps(uint32_t device, WaveInCaps& caps) override;
+    MmResult open(Handle& handle, uint32_t device, const WaveFormat& format) override;
+    MmResult prepareHeader(Handle handle, WaveHeader& header) override;
+    MmResult unprepareHeader(Handle handle, WaveHeader& header) override;
+    MmResult addBuffer(Handle handle, WaveHeader& header) override;
+    MmResult start(Handle handle) override;
+    MmResult stop(Handle handle) override;
+    MmResult reset(Handle handle) override;
+    MmResult close(Handle handle) override;
+    StreamState streamState(Handle handle) override;
+
+private:
+    OpenStream* find(Handle handle);
+    void list();
+    MmResult halt(OpenStream& s);
+    void release();
+
+    std::shared_ptr<Backend> m_backend;
+    std::vector<InputDevice> m_listing;  // the devices as the program last saw them
+    bool m_listed = false;
+    std::optional<OpenStream> m_open;
+    Handle m_lastHandle = 0;
+};
+
+SystemWaveIn::~SystemWaveIn()
+{
+    if (m_open) {
+        m_open->capture->shutGate(answerTime);
+        release();
+    }
+}
+
+OpenStream* SystemWaveIn::find(Handle handle)
+{
+    return m_open && handle != 0 && m_open->handle == handle ? &*m_open : nullptr;
+}
+
+void SystemWaveIn::list()
+{
+    auto& backend = *m_backend;
+    const bool restart = backend.mayRestart();
+    if (backend.control.busy()) {
+        m_listed = true;  // keep the last listing rather than wait on a hung library
+        return;
+    }
+    auto devices = backend.control.call(
+        [session = backend.session, restart] {
+            if (restart)
+                session->restart();
+            return session->inputs();
+        },
+        answerTime);
+    m_listing = devices ? std::move(*devices) : std::vector<InputDevice>{};
+    m_listed = true;
+}
+
+uint32_t SystemWaveIn::getNumDevs()
+{
+    list();
+    return uint32_t(m_listing.size());
+}
+
+MmResult SystemWaveIn::getDevCaps(uint32_t device, WaveInCaps& caps)
+{
+    if (!m_listed)
+        list();
+    if (device >= m_listing.size())
+        return result::badDeviceId;
+    caps.productName = m_listing[device].name;
+    caps.channels = uint16_t(std::min(m_listing[device].channels, 0xFFFF));
+    return result::ok;
+}
+
+MmResult SystemWaveIn::open(Handle& handle, uint32_t device, const WaveFormat& format)
+{
+    if (m_open)
+        return result::allocated;  // one stream per device object
+    if (!rules::isMono16BitPcm(format))
+        return result::badFormat;
+    auto& backend = *m_backend;
+    if (backend.control.busy())
+        return result::allocated;  // an earlier stream is still being released
+    if (!m_listed)
+        list();
+    if (device >= m_listing.size())
+        return result::badDeviceId;
+
+    DeviceChoice choice{m_listing[device].name, 0};
+    for (uint32_t i = 0; i < device; ++i)
+        choice.occurrence += m_listing[i].name == choice.name;
+
+    OpenStream opening;
+    struct Outcome {
+        MmResult result = result::error;
+        PaStream* stream = nullptr;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    const bool restart = backend.mayRestart();
+    const bool answered = backend.control.run(
+        [session = backend.session, capture = opening.capture, outcome, choice, restart, rate = format.samplesPerSec] {
+            if (restart)
+                session->restart();
+            outcome->result = session->open(choice, rate, *capture, outcome->stream);
+        },
+        answerTime);
+    if (!answered) {
+        // The open may still succeed after we stopped waiting; close it then.
+        backend.control.post([session = backend.session, capture = opening.capture, outcome] {
+            if (outcome->result == result::ok)
+                session->close(outcome->stream);
+        });
+        return result::error;
+    }
+    if (outcome->result != result::ok)
+        return outcome->result;
+
+    opening.handle = ++m_lastHandle;
+    opening.stream = outcome->stream;
+    m_open = std::move(opening);
+    ++backend.openStreams;
+    handle = m_open->handle;
+    return result::ok;
+}
+
+MmResult SystemWaveIn::prepareHeader(Handle handle, WaveHeader& header)
+{
+    return find(handle) ? rules::prepare(header) : result::invalidHandle;
+}
+
+MmResult SystemWaveIn::unprepareHeader(Handle handle, WaveHeader& header)
+{
+    return find(handle) ? rules::unprepare(header) : result::invalidHandle;
+}
+
+MmResult SystemWaveIn::addBuffer(Handle handle, WaveHeader& header)
+{
+    OpenStream* s = find(handle);
+    if (!s)
+        return result::invalidHandle;
+    if (MmResult r = rules::enqueue(header); r != result::ok)
+        return r;
+    if (!s->capture->enqueue(header)) {
+        rules::unqueue(header);
+        return result::noMemory;
+    }
+    return result::ok;
+}
+
+MmResult SystemWaveIn::start(Handle handle)
+{
+    OpenStream* s = find(handle);
+    if (!s)
+        return result::invalidHandle;
+    if (s->abandoned)
+        return result::error;
+    if (s->started)
+        return result::ok;
+    s->capture->openGate();
+    const auto started = m_backend->control.call(
+        [session = m_backend->session, capture = s->capture, stream = s->stream] { return session->start(stream); },
+        answerTime);
+    if (started == result::ok) {
+        s->started = true;
+        return result::ok;
+    }
+    s->capture->shutGate(answerTime);
+    s->abandoned = !started.has_value();
+    return started.value_or(result::error);
+}
+
+// Keeps the callback away from the buffers and stops the stream.
+MmResult SystemWaveIn::halt(OpenStream& s)
+{
+    if (!s.capture->shutGate(answerTime))
+        return result::error;
+    if (!s.started)
+        return result::ok;
+    s.started = false;
+    if (s.abandoned)
+        return result::ok;
+    const auto stopped = m_backend->control.call(
+        [session = m_backend->session, capture = s.capture, stream = s.stream] { return session->abort(stream); },
+        answerTime);
+    s.abandoned = !stopped.has_value();
+    return stopped.value_or(result::error);
+}
+
+MmResult SystemWaveIn::stop(Handle handle)
+{
+    OpenStream* s = find(handle);
+    return s ? halt(*s) : result::invalidHandle;
+}
+
+MmResult SystemWaveIn::reset(Handle handle)
+{
+    OpenStream* s = find(handle);
+    if (!s)
+        return result::invalidHandle;
+    halt(*s);
+    if (!s->capture->shutGate(answerTime))
+        return result::error;
+    s->capture->returnAll();
+    return result::ok;
+}
+
+MmResult SystemWaveIn::close(Handle handle)
+{
+    OpenStream* s = find(handle);
+    if (!s)
+        return result::invalidHandle;
+    if (!s->capture->shutGate(answerTime))
+        return result::error;
+    if (s->capture->hasQueued()) {
+        if (s->started)
+            s->capture->openGate();
+        return result::stillPlaying;  // reset first: the device still owns buffers
+    }
+    if (s->abandoned) {
+        release();
+        return result::ok;  // the failure was reported when the device stopped answering
+    }
+    // A close that overruns its time finishes on the control thread, which owns the stream then.
+    const auto closed = m_backend->control.call(
+        [session = m_backend->session, capture = s->capture, stream = s->stream] { return session->close(stream); },
+        answerTime);
+    m_open.reset();
+    --m_backend->openStreams;
+    return closed.value_or(result::error);
+}
+
+// Hands the stream to the control thread, which closes it once the library
+// answers again. The capture state lives until then.
+void SystemWaveIn::release()
+{
+    m_backend->control.post([session = m_backend->session, capture = m_open->capture, stream = m_open->stream] {
+        session->close(stream);
+    });
+    m_open.reset();
+    --m_backend->openStreams;
+}
+
+StreamState SystemWaveIn::streamState(Handle handle)
+{
+    OpenStream* s = find(handle);
+    if (!s)
+        return StreamState::closed;
+    if (s->abandoned)
+        return StreamState::failed;
+    if (!s->started)
+        return StreamState::stopped;
+    if (m_backend->control.busy())
+        return StreamState::failed;  // the library hangs in an earlier call
+    const auto active = m_backend->control.call(
+        [session = m_backend->session, capture = s->capture, stream = s->stream] { return session->isActive(stream); },
+        answerTime);
+    return active.value_or(false) ? StreamState::running : StreamState::failed;
+}
+
+}  // namespace
+
+std::unique_ptr<WaveInApi> createSystemWaveIn()
+{
+    return std::make_unique<SystemWaveIn>();
+}
+
+}  // namespace wavein

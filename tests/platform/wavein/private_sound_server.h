@@ -1,0 +1,42 @@
+#pragma once
+// A PulseAudio server of the test's own, in a temporary folder: a null sink
+// "t" at 44100 Hz whose monitor is the default source, so whatever is played
+// into the sink is recorded, clocked at real-time pace, by any client of this
+// process (PortAudio's ALSA "pulse" and "default" devices). The server can be
+// killed or frozen mid-capture and started again in the same folder.
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class PrivateSoundServer {
+public:
+    PrivateSoundServer();
+    ~PrivateSoundServer();  // ends the server and the player
+
+    // Starts the server and points this process's sound clients at it.
+    // False with the reason when no server can run here.
+    bool start(QString* why = nullptr);
+    bool isRunning() const;
+
+    // Plays a sine of the given peak amplitude (full scale 1) into the sink
+    // until stopPlaying, the server's end, or seconds have passed.
+    bool playTone(double hertz, double amplitude, int seconds = 120);
+    void stopPlaying();
+
+    void kill();    // the server dies at once, as in a crash
+    void freeze();  // the server stops answering but keeps its connections
+    void stop();    // ends the server (a frozen one too)
+
+    QString serverAddress() const;  // what PULSE_SERVER says
+
+private:
+    QProcessEnvironment clientEnvironment() const;
+    bool runClient(const QString& program, const QStringList& arguments, QString* why) const;
+    void signalServer(int signal);
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<QProcess> m_server;
+    std::unique_ptr<QProcess> m_player;
+};

@@ -1,0 +1,341 @@
+// The PortAudio layer against a PulseAudio server of the test's own: a tone
+// played into a null sink is recorded from the sink's monitor through the
+// ALSA "pulse" (or "default") device.
+#include "private_sound_server.h"
+
+#include <wavein/wavein.h>
+
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <numbers>
+#include <thread>
+#include <vector>
+
+using namespace wavein;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr uint32_t rate = 44100;
+constexpr double toneHz = 1000;
+constexpr double toneAmplitude = 0.5;  // of full scale
+
+WaveFormat mono16(uint32_t samplesPerSec)
+{
+    WaveFormat f;
+    f.samplesPerSec = samplesPerSec;
+    f.avgBytesPerSec = samplesPerSec * 2;
+    return f;
+}
+
+int serverDevice(WaveInApi& dev)
+{
+    int fallback = -1;
+    for (uint32_t d = 0, n = dev.getNumDevs(); d < n; ++d) {
+        WaveInCaps caps;
+        if (dev.getDevCaps(d, caps) != result::ok)
+            continue;
+        if (caps.productName == "pulse")
+            return int(d);
+        if (caps.productName == "default")
+            fallback = int(d);
+    }
+    return fallback;
+}
+
+// Amplitude of the component at hertz, over a whole number of its periods.
+double amplitudeAt(const std::vector<int16_t>& samples, double hertz)
+{
+    const size_t n = size_t(std::floor(std::min<double>(samples.size(), 8 * 4410) * hertz / rate) * rate / hertz);
+    const auto first = samples.end() - ptrdiff_t(n);
+    double re = 0, im = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const double phase = 2 * std::numbers::pi * hertz * double(i) / rate;
+        re += first[ptrdiff_t(i)] * std::cos(phase);
+        im += first[ptrdiff_t(i)] * std::sin(phase);
+    }
+    return 2 * std::hypot(re, im) / double(n);
+}
+
+// The analyser's buffer ring in small: buffers queued in ring order, polled
+// for the done flag, their samples taken and the buffers queued again.
+struct Ring {
+    static constexpr int count = 64;
+    std::vector<std::array<char, 1024>> memory = std::vector<std::array<char, 1024>>(count);
+    std::array<WaveHeader, count> headers;
+    int next = 0;
+    std::vector<int16_t> samples;
+    bool outOfOrder = false;
+
+    MmResult queue(WaveInApi& dev, Handle h, int i)
+    {
+        headers[i].data = memory[i].data();
+        headers[i].bufferLength = 1024;
+        headers[i].flags.store(0, std::memory_order_relaxed);
+        if (MmResult r = dev.prepareHeader(h, headers[i]); r != result::ok)
+            return r;
+        return dev.addBuffer(h, headers[i]);
+    }
+    MmResult queueAll(WaveInApi& dev, Handle h)
+    {
+        for (int i = 0; i < count; ++i)
+            if (MmResult r = queue(dev, h, i); r != result::ok)
+                return r;
+        return result::ok;
+    }
+    bool done(int i) const { return headers[i].flags.load(std::memory_order_acquire) & headerDone; }
+
+    // One timer tick: takes the done buffers from next on. A done buffer
+    // behind one still queued means the device broke queue order.
+    int tick(WaveInApi& dev, Handle h)
+    {
+        int ready = 0;
+        while (ready < count && done((next + ready) % count))
+            ++ready;
+        for (int k = ready; k < count; ++k)
+            outOfOrder = outOfOrder || done((next + k) % count);
+        for (int k = 0; k < ready; ++k) {
+            const int b = (next + k) % count;
+            const size_t at = samples.size();
+            samples.resize(at + 512);
+            std::memcpy(samples.data() + at, memory[b].data(), 1024);
+            if (queue(dev, h, b) != result::ok)
+                return -1;
+        }
+        next = (next + ready) % count;
+        return ready;
+    }
+
+    // Ticks every 20 ms until want more samples arrived or the time is up.
+    void collect(WaveInApi& dev, Handle h, size_t want, std::chrono::milliseconds limit)
+    {
+        const size_t target = samples.size() + want;
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (samples.size() < target && std::chrono::steady_clock::now() < deadline) {
+            if (tick(dev, h) < 0)
+                return;
+            std::this_thread::sleep_for(20ms);
+        }
+    }
+
+    MmResult unprepareAll(WaveInApi& dev, Handle h)
+    {
+        MmResult worst = result::ok;
+        for (auto& header : headers)
+            if (MmResult r = dev.unprepareHeader(h, header); r != result::ok)
+                worst = r;
+        return worst;
+    }
+};
+
+}  // namespace
+
+Q_DECLARE_METATYPE(wavein::WaveFormat)
+Q_DECLARE_METATYPE(std::function<void(PrivateSoundServer&)>)
+
+class TestSystemWaveIn : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void listsTheSoundServer();
+    void refusedOpen_data();
+    void refusedOpen();
+    void recordsToneInQueueOrder();
+    void survivesServerLoss_data();
+    void survivesServerLoss();
+
+private:
+    void openAndStart(WaveInApi& dev, Handle& h, Ring& ring);
+    void checkTone(const std::vector<int16_t>& samples);
+
+    PrivateSoundServer m_server;
+    QString m_noServer;
+};
+
+void TestSystemWaveIn::initTestCase()
+{
+    if (!m_server.start(&m_noServer))
+        return;
+    QVERIFY(m_server.playTone(toneHz, toneAmplitude));
+}
+
+void TestSystemWaveIn::init()
+{
+    if (!m_noServer.isEmpty())
+        QSKIP(qPrintable("no private PulseAudio server can run here: " + m_noServer));
+}
+
+void TestSystemWaveIn::listsTheSoundServer()
+{
+    auto dev = createSystemWaveIn();
+    const uint32_t count = dev->getNumDevs();
+    QVERIFY(count > 0);
+    QVERIFY2(serverDevice(*dev) >= 0, "neither a \"pulse\" nor a \"default\" input device is listed");
+    WaveInCaps caps;
+    QCOMPARE(dev->getDevCaps(count, caps), result::badDeviceId);
+    QCOMPARE(dev->getDevCaps(0, caps), result::ok);
+    QVERIFY(!caps.productName.isEmpty());
+    QVERIFY(caps.channels >= 1);
+}
+
+void TestSystemWaveIn::refusedOpen_data()
+{
+    QTest::addColumn<int>("deviceOffset");  // from the server's device; past the list when large
+    QTest::addColumn<WaveFormat>("format");
+    QTest::addColumn<MmResult>("expected");
+
+    WaveFormat stereo = mono16(rate);
+    stereo.channels = 2;
+    stereo.blockAlign = 4;
+    stereo.avgBytesPerSec = rate * 4;
+
+    QTest::newRow("rate of 1 Hz") << 0 << mono16(1) << result::badFormat;
+    QTest::newRow("rate of 10 MHz") << 0 << mono16(10'000'000) << result::badFormat;
+    QTest::newRow("rate 0") << 0 << mono16(0) << result::badFormat;
+    QTest::newRow("stereo") << 0 << stereo << result::badFormat;
+    QTest::newRow("index past the list") << 1000 << mono16(rate) << result::badDeviceId;
+}
+
+void TestSystemWaveIn::refusedOpen()
+{
+    QFETCH(int, deviceOffset);
+    QFETCH(WaveFormat, format);
+    QFETCH(MmResult, expected);
+
+    auto dev = createSystemWaveIn();
+    const int device = serverDevice(*dev);
+    QVERIFY(device >= 0);
+    Handle h = 0;
+    QCOMPARE(dev->open(h, uint32_t(device + deviceOffset), format), expected);
+    QCOMPARE(h, Handle(0));
+    // The refusal leaves nothing behind: the device opens as it should next.
+    QCOMPARE(dev->open(h, uint32_t(device), mono16(rate)), result::ok);
+    QCOMPARE(dev->close(h), result::ok);
+}
+
+void TestSystemWaveIn::openAndStart(WaveInApi& dev, Handle& h, Ring& ring)
+{
+    const int device = serverDevice(dev);
+    QVERIFY(device >= 0);
+    QCOMPARE(dev.open(h, uint32_t(device), mono16(rate)), result::ok);
+    QVERIFY(h != 0);
+    QCOMPARE(dev.streamState(h), StreamState::stopped);
+    // Started before the buffers are queued, as the analyser does.
+    QCOMPARE(dev.start(h), result::ok);
+    QCOMPARE(ring.queueAll(dev, h), result::ok);
+    QCOMPARE(dev.streamState(h), StreamState::running);
+    // The server takes a second or two before the first samples arrive.
+    ring.collect(dev, h, 1, 6s);
+    QVERIFY2(!ring.samples.empty(), "no buffer completed within 6 s");
+}
+
+void TestSystemWaveIn::checkTone(const std::vector<int16_t>& samples)
+{
+    QVERIFY(samples.size() >= 8 * 4410);
+    const std::vector<int16_t> recent(samples.end() - 8 * 4410, samples.end());
+    const double tone = amplitudeAt(recent, toneHz);
+    const double expected = toneAmplitude * 32767;
+    QVERIFY2(std::abs(tone - expected) < 0.05 * expected, qPrintable(QString("tone amplitude %1").arg(tone)));
+    QVERIFY2(amplitudeAt(recent, 2.5 * toneHz) < 0.01 * expected, "energy away from the tone");
+}
+
+void TestSystemWaveIn::recordsToneInQueueOrder()
+{
+    auto dev = createSystemWaveIn();
+    Handle h = 0;
+    Ring ring;
+    openAndStart(*dev, h, ring);
+
+    // Pace: after the first data the device delivers about one second of
+    // samples per second; a source that is not clocked would race ahead.
+    const size_t before = ring.samples.size();
+    QElapsedTimer clock;
+    clock.start();
+    ring.collect(*dev, h, 3 * rate, 10s);
+    const double perSecond = double(ring.samples.size() - before) / (double(clock.elapsed()) / 1000.0);
+    QVERIFY2(perSecond > 0.75 * rate && perSecond < 1.3 * rate, qPrintable(QString("%1 samples/s").arg(perSecond)));
+    QVERIFY(!ring.outOfOrder);
+    checkTone(ring.samples);
+
+    QCOMPARE(dev->stop(h), result::ok);
+    QCOMPARE(dev->streamState(h), StreamState::stopped);
+    QCOMPARE(dev->close(h), result::stillPlaying);  // the buffers are still queued
+    WaveHeader& newest = ring.headers[(ring.next + Ring::count - 1) % Ring::count];
+    QVERIFY(newest.flags.load() & headerInQueue);
+    QCOMPARE(dev->unprepareHeader(h, newest), result::stillPlaying);
+    QCOMPARE(dev->reset(h), result::ok);
+    for (int i = 0; i < Ring::count; ++i)
+        QVERIFY(ring.done(i));
+    QCOMPARE(ring.unprepareAll(*dev, h), result::ok);
+    QCOMPARE(dev->close(h), result::ok);
+    QCOMPARE(dev->streamState(h), StreamState::closed);
+    QCOMPARE(dev->start(h), result::invalidHandle);
+}
+
+void TestSystemWaveIn::survivesServerLoss_data()
+{
+    QTest::addColumn<std::function<void(PrivateSoundServer&)>>("loseServer");
+    QTest::addColumn<bool>("reportedDead");  // whether PortAudio itself notices
+
+    QTest::newRow("server killed") << std::function<void(PrivateSoundServer&)>(&PrivateSoundServer::kill) << true;
+    QTest::newRow("server frozen") << std::function<void(PrivateSoundServer&)>(&PrivateSoundServer::freeze) << false;
+}
+
+void TestSystemWaveIn::survivesServerLoss()
+{
+    QFETCH(std::function<void(PrivateSoundServer&)>, loseServer);
+    QFETCH(bool, reportedDead);
+
+    auto dev = createSystemWaveIn();
+    Handle h = 0;
+    Ring ring;
+    openAndStart(*dev, h, ring);
+
+    loseServer(m_server);
+    if (reportedDead)
+        QTRY_COMPARE_WITH_TIMEOUT(dev->streamState(h), StreamState::failed, 5000);
+
+    // The analyser's Stop: each step must come back although the server is gone.
+    QElapsedTimer clock;
+    clock.start();
+    dev->stop(h);
+    QCOMPARE(dev->reset(h), result::ok);
+    for (int i = 0; i < Ring::count; ++i)
+        QVERIFY(ring.done(i));
+    QCOMPARE(ring.unprepareAll(*dev, h), result::ok);
+    dev->close(h);
+    QVERIFY2(clock.elapsed() < 10000, qPrintable(QString("Stop took %1 ms").arg(clock.elapsed())));
+    QCOMPARE(dev->streamState(h), StreamState::closed);
+
+    // The server comes back: the same device object records again.
+    QString why;
+    QVERIFY2(m_server.start(&why), qPrintable(why));
+    QVERIFY(m_server.playTone(toneHz, toneAmplitude));
+    Handle again = 0;
+    const int device = serverDevice(*dev);
+    QVERIFY(device >= 0);
+    // A frozen server's last stop may still be on its way out for a moment.
+    MmResult opened = result::error;
+    QElapsedTimer waited;
+    waited.start();
+    while ((opened = dev->open(again, uint32_t(device), mono16(rate))) == result::allocated && waited.elapsed() < 10000)
+        std::this_thread::sleep_for(100ms);
+    QCOMPARE(opened, result::ok);
+    Ring fresh;
+    QCOMPARE(dev->start(again), result::ok);
+    QCOMPARE(fresh.queueAll(*dev, again), result::ok);
+    fresh.collect(*dev, again, 2 * rate, 10s);
+    checkTone(fresh.samples);
+    QVERIFY(!fresh.outOfOrder);
+    QCOMPARE(dev->reset(again), result::ok);
+    QCOMPARE(dev->close(again), result::ok);
+}
+
+QTEST_GUILESS_MAIN(TestSystemWaveIn)
+#include "test_system_wavein.moc"
