@@ -42,6 +42,8 @@ Form1::Form1(Form1Services services, QWidget* parent)
     connect(HScroll1, &QScrollBar::valueChanged, this, [this](int value) { frequencyPanChanged(value); });
     connect(HScroll2, &QScrollBar::valueChanged, this, [this](int value) { persistenceChanged(value); });
     connect(Command2, &QToolButton::clicked, this, [this] { stopCapture(); });
+    connect(Command1, &QToolButton::clicked, this, [this] { startCapture(); });
+    connect(Timer1, &QTimer::timeout, this, [this] { timerTick(); });
 
     const TwipsScale scale = TwipsScale::of(this);
     setMinimumSize(scale.toPixelsX(layout::clientWidth), scale.toPixelsY(layout::clientHeight));
@@ -50,7 +52,12 @@ Form1::Form1(Form1Services services, QWidget* parent)
     formLoad();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // The device must not go on filling buffers whose memory leaves with the window.
+    if (m_state->Capturing == True)
+        closeDevice(false);
+}
 
 void Form1::createComponents()
 {
@@ -146,8 +153,8 @@ void Form1::setControlsForRunState(RunState run)
 void Form1::stopCapture()
 {
     AnalyserState& s = *m_state;
-    // Stopping and closing the sound device belongs to the capture engine,
-    // which takes its place here, before the window returns to stopped.
+    if (s.Capturing == True)
+        closeDevice(true);
     m_chart.setLock(true);
     s.Capturing = False;
     Timer1->stop();

@@ -2,6 +2,7 @@
 // The analyser's main window: it hosts the spectrum chart, the waterfall and
 // the FFT component, owns the whole analyser state, and runs every handler.
 #include "analyser_state.h"
+#include "capture_watchdog.h"
 #include "components/cascadra_binding.h"
 #include "components/fourel_binding.h"
 #include "components/trazel_binding.h"
@@ -33,6 +34,8 @@ struct Form1Services {
     wavein::WaveInApi& waveIn;
     MessageSink& messages;
     BufferAllocator allocate = allocateZeroed;
+    // Times the capture watchdog.
+    MonotonicClock clock = steadyMilliseconds;
 };
 
 enum class RunState { Stopped, Capturing };
@@ -63,6 +66,11 @@ public:
     // Stop (the Stop button): back to the stopped state.
     void stopCapture();
 
+    // Start (the Start button): opens the device and starts capturing.
+    void startCapture();
+    // Timer1: collects the filled buffers and draws the newest frame.
+    void timerTick();
+
     // The window's outer size in twips, the frame included.
     QSizeF outerSizeTwips() const;
     void setOuterSizeTwips(QSizeF size);
@@ -87,6 +95,13 @@ private:
     void frequencyPanChanged(int firstBin);
     void persistenceChanged(int opacity);
 
+    // Capture: the device closed after Stop or a failure, the frame drawn,
+    // and a capture that died given up.
+    void closeDevice(bool reportStopFailure);
+    void abandonCapture(const QString& message);
+    void drawFrame();
+    void watchOverCapture(int64_t nowMs);
+
     double sampleRate() const;
     // The waterfall's picture height in pixels, not rounded.
     double waterfallPixels() const;
@@ -96,6 +111,8 @@ private:
     TrazelBinding m_chart;
     CascadraBinding m_waterfall;
     FourelBinding m_fft;
+    CaptureWatchdog m_watchdog;
+    bool m_ticking = false;
 
 public:
     // The controls, by their form names.

@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFont>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
@@ -64,6 +65,11 @@ QRadioButton* option(QWidget* parent, const char* name, const char* caption, con
 void Form1::buildControls()
 {
     setWindowTitle(QString::fromLatin1(applicationTitle));
+    // The layout is measured for an 8-point dialog font; larger text would
+    // not fit the captions' boxes.
+    QFont dialogFont = font();
+    dialogFont.setPointSizeF(8);
+    setFont(dialogFont);
 
     Command1 = pictureButton(this, "Command1", "Start", icons::start(style()), true);
     Command2 = pictureButton(this, "Command2", "Stop", icons::stop(style()), false);

@@ -1,0 +1,134 @@
+// Start and the end of a capture: opening the chosen device at the chosen
+// rate, queuing the whole ring, and giving the device up again after Stop,
+// after a failure, or when it stops delivering sound.
+#include "capture_device.h"
+#include "capture_ring.h"
+#include "form1.h"
+#include "number_text.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <algorithm>
+#include <optional>
+
+namespace vellarin {
+
+namespace {
+
+constexpr int32_t fftSizes[] = {1024, 2048, 4096, 8192, 16384};
+
+const char* const captureLostMessage = "The sound input device stopped delivering sound!";
+
+// A drop-down number that can be passed on as a device index or a rate:
+// none when it is negative or does not fit 32 bits.
+std::optional<uint32_t> unsignedNumber(const QString& text)
+{
+    const std::optional<int32_t> n = readLeadingNumber(text).rounded;
+    if (!n || *n < 0)
+        return std::nullopt;
+    return static_cast<uint32_t>(*n);
+}
+
+}  // namespace
+
+void Form1::startCapture()
+{
+    AnalyserState& s = *m_state;
+    if (!s.BufferPoolReady) {
+        m_services.messages.show(QStringLiteral("Failed to allocate memory for sound input device!"));
+        return;
+    }
+    // The frame arrays hold at most 16384 points, and a frame is whole buffers.
+    const std::optional<int32_t> fftSize = readLeadingNumber(Combo2->currentText()).rounded;
+    if (!fftSize || std::find(std::begin(fftSizes), std::end(fftSizes), *fftSize) == std::end(fftSizes)) {
+        m_services.messages.show(QStringLiteral("The FFT size must be 1024, 2048, 4096, 8192 or 16384!"));
+        return;
+    }
+
+    s.FFTSize = *fftSize;
+    m_chart.setPersist(static_cast<int16_t>(HScroll2->value()));
+    m_chart.setSumWaveforms(Persist->isChecked() ? 1 : 0);
+    sendAxisCommand(selectedScaling());
+    buildBinMaps();
+
+    const std::optional<uint32_t> rate = unsignedNumber(Combo1->currentText());
+    s.CaptureFormat = captureFormat(rate.value_or(0));
+    Label4->setText(QString::number(s.CaptureFormat.samplesPerSec / 2.0, 'g', 15) + QStringLiteral(" Hz"));
+
+    const std::optional<uint32_t> device = unsignedNumber(List1->currentText());
+    if (!rate || !device
+        || m_services.waveIn.open(s.WaveInHandle, *device, s.CaptureFormat) != wavein::result::ok) {
+        m_services.messages.show(QStringLiteral("Failed to open sound input device!"));
+        return;
+    }
+
+    m_chart.setLock(false);
+    s.Capturing = True;
+    s.WarmingUp = True;
+    s.BuffersCollected = 0;
+
+    if (m_services.waveIn.start(s.WaveInHandle) != wavein::result::ok) {
+        abandonCapture(QStringLiteral("Failed to start!"));
+        return;
+    }
+    Timer1->start();
+
+    s.NextBuffer = 0;
+    for (int i = 0; i <= s.LastBuffer; ++i) {
+        switch (queueBuffer(s, m_services.waveIn, i)) {
+        case QueueFailure::prepare:
+            abandonCapture(QStringLiteral("Failed to prepare buffer!"));
+            return;
+        case QueueFailure::add:
+            abandonCapture(QStringLiteral("Failed to add buffer!"));
+            return;
+        case QueueFailure::none:
+            break;
+        }
+    }
+    m_watchdog.arm(m_services.clock(), s.CaptureFormat.samplesPerSec);
+
+    refreshFrequencyLabels();
+    setControlsForRunState(RunState::Capturing);
+    m_waterfall.setView3D(Check1->isChecked() ? 1 : 0);
+}
+
+void Form1::closeDevice(bool reportStopFailure)
+{
+    AnalyserState& s = *m_state;
+    const wavein::MmResult stopped = shutDevice(s, m_services.waveIn);
+    // Nothing captures any more; a tick that runs while the message is up finds that.
+    s.Capturing = False;
+    if (reportStopFailure && stopped != wavein::result::ok)
+        m_services.messages.show(QStringLiteral("Error stopping wav input device ") + QString::number(stopped));
+}
+
+void Form1::abandonCapture(const QString& message)
+{
+    // The device is given up before the message, so no tick runs behind it;
+    // its own failure to stop would only repeat what the message says.
+    closeDevice(false);
+    stopCapture();
+    m_services.messages.show(message);
+}
+
+void Form1::watchOverCapture(int64_t nowMs)
+{
+    switch (m_watchdog.verdict(nowMs)) {
+    case CaptureWatchdog::Verdict::healthy:
+        return;
+    case CaptureWatchdog::Verdict::suspect:
+        if (m_services.waveIn.streamState(m_state->WaveInHandle) == wavein::StreamState::running)
+            return;
+        break;
+    case CaptureWatchdog::Verdict::dead:
+        break;
+    }
+    abandonCapture(QString::fromLatin1(captureLostMessage));
+}
+
+}  // namespace vellarin

@@ -1,0 +1,111 @@
+// Timer1, the main loop: collect the buffers the device filled, slide them
+// into the frame, hand them back, and draw the newest frame in the chart and
+// the waterfall. Nothing here allocates except the waterfall line.
+#include "capture_ring.h"
+#include "component_site.h"
+#include "form1.h"
+#include "levels.h"
+#include "number_text.h"
+#include "spectrum_lines.h"
+
+#include <automation/interfaces/cascadra.h>
+
+#include <QScopedValueRollback>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace vellarin {
+
+void Form1::timerTick()
+{
+    AnalyserState& s = *m_state;
+    // A tick never runs inside another (a message box spins the event loop).
+    if (m_ticking || s.Capturing != True)
+        return;
+    const QScopedValueRollback ticking(m_ticking, true);
+
+    const int ready = countReadyBuffers(s);
+    const int64_t now = m_services.clock();
+    if (ready == 0) {
+        watchOverCapture(now);
+        return;
+    }
+    m_watchdog.buffersCompleted(now);
+
+    if (s.WarmingUp == True) {
+        s.BuffersCollected += ready;
+        if (s.BuffersCollected >= frameBuffers(s))
+            s.WarmingUp = False;
+    }
+    gatherIntoFrame(s, ready);
+    switch (requeueReadyBuffers(s, m_services.waveIn, ready)) {
+    case QueueFailure::prepare:
+        // The ring is out of step with the device now: every later tick would fail too.
+        abandonCapture(QStringLiteral("Failed to prepare header!"));
+        return;
+    case QueueFailure::add:
+        abandonCapture(QStringLiteral("Failed to add buffer!"));
+        return;
+    case QueueFailure::none:
+        break;
+    }
+    advanceRing(s, ready);
+    if (s.WarmingUp == True)
+        return;
+
+    drawFrame();
+
+    // Close to the whole ring was waiting: the device may have run out of
+    // buffers, so the frame is gathered afresh.
+    if (ready > s.LastBuffer - 10) {
+        s.BuffersCollected = 0;
+        s.WarmingUp = True;
+    }
+}
+
+void Form1::drawFrame()
+{
+    AnalyserState& s = *m_state;
+    const int32_t n = s.FFTSize;
+    const int32_t half = n / 2;
+
+    for (int32_t i = 0; i < n; ++i) {
+        s.FFTData[2 * i] = s.FrameSamples[i];
+        s.FFTData[2 * i + 1] = 0.0;
+    }
+    m_fft.setTransformFlag(true);
+    int32_t length = n;  // passed by reference; FFTSize stays ours
+    m_fft.fft(s.FFTData.data(), length);
+    computeBinLevels(s.FFTData, n, s.LevelScale, s.BinLevel);
+
+    const int32_t columns = std::clamp(m_chart.xmax(), 0, 32767);
+    const int32_t firstBin = std::clamp(HScroll1->value(), 0, MaxFFTSize);
+    blankPastSpectrum(s.BinLevel, half, firstBin + columns - 1);
+
+    const bool mapped = s.FreqScaling == LogScaling || s.FreqScaling == FullFitScaling;
+    const int32_t direction = mapped ? m_waterfall.scrollDirection() : -1;
+    // Lines run along the waterfall's height in these two directions.
+    const bool alongHeight = direction == cascadra::RightToLeft || direction == cascadra::InvertedRightToLeft;
+    const int32_t upper = alongHeight ? static_cast<int32_t>(std::clamp(roundHalfEven(waterfallPixels()), 0.0, 32767.0))
+                                      : columns;
+    s.WaterfallLine.assign(static_cast<size_t>(upper) + 1, 0);
+
+    const LevelWindow window{s.LevelMin, s.LevelMax, s.LevelSpan};
+    if (mapped) {
+        const bool logarithmic = s.FreqScaling == LogScaling;
+        const BinMap& chartMap = logarithmic ? s.ChartLogMap : s.ChartFitMap;
+        const BinMap& waterfallMap = !alongHeight ? chartMap : logarithmic ? s.WaterfallLogMap : s.WaterfallFitMap;
+        buildMappedChartLine(s.BinLevel, half, chartMap, s.ChartLine);
+        m_chart.chartEx(s.ChartLine.data(), 1, static_cast<int16_t>(std::min<int32_t>(columns, s.ChartLine.size())));
+        buildMappedWaterfallLine(s.BinLevel, half, waterfallMap, window, s.WaterfallLine);
+    } else {
+        const auto shown = std::min<int32_t>(columns, static_cast<int32_t>(s.BinLevel.size()) - firstBin);
+        m_chart.chartEx(&s.BinLevel[firstBin], 1, static_cast<int16_t>(shown));
+        buildStandardWaterfallLine(s.BinLevel, half, firstBin, columns, s.LevelZoomed != False, window,
+                                   s.WaterfallLine);
+    }
+    m_waterfall.addLine(s.WaterfallLine);
+}
+
+}  // namespace vellarin

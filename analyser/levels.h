@@ -1,0 +1,30 @@
+#pragma once
+// Display levels: the magnitude of an FFT bin on the logarithmic 16-bit
+// scale of the chart, and a level seen through the waterfall's level window.
+#include <cstdint>
+#include <span>
+
+namespace vellarin {
+
+// Amplitudes below this are taken as this: silence reads -31211, not minus infinity.
+inline constexpr double LevelFloor = 5e-5;
+inline constexpr double LevelCeiling = 32767.0;
+
+// round(ln(m) x levelScale), m limited to LevelFloor..LevelCeiling, ties to even.
+int16_t amplitudeLevel(double amplitude, double levelScale);
+
+// The levels of bins 0..N/2 from an unscaled N-point transform, interleaved
+// re/im in `spectrum` (at least N + 2 values): m = 2|X(k)| / N.
+void computeBinLevels(std::span<const double> spectrum, int32_t fftSize, double levelScale,
+                      std::span<int16_t> binLevel);
+
+struct LevelWindow {
+    int32_t min = 0;
+    int32_t max = 32767;
+    int32_t span = 32767;
+};
+
+// 0..32767: 0 at or below the window, 32767 at or above it, linear between.
+int16_t waterfallValue(int32_t level, const LevelWindow& window);
+
+}  // namespace vellarin
