@@ -1,0 +1,412 @@
+// Data calls as the window shows them: scroll and scope placement, the step
+// countdown across calls, negative steps, the Chart/ChartEx differences,
+// fading, digital lanes, event marks, channel selection, legends and input
+// that must be ignored. Charts are 101 pixels high unless said otherwise, so
+// that data value 16384 lands on row 25, 0 on row 50 and -16384 on row 75.
+#include "test_chart_render_host.h"
+
+using namespace charttest;
+
+namespace {
+
+constexpr int16_t up = 16384, down = -16384;
+
+enum class Call { Chart, ChartEx };
+
+struct Pixel {
+    int x;
+    int y;
+    uint32_t colour;  // chart colour value; white = nothing drawn there
+};
+
+struct Setting {
+    DispId member;
+    int16_t index;  // -1 for a plain property
+    int32_t value;
+};
+
+void apply(PictureHost& chart, const QList<Setting>& settings)
+{
+    for (const Setting& s : settings)
+        QCOMPARE(s.index < 0 ? chart.put(s.member, Variant(s.value)) : chart.put(s.member, s.index, Variant(s.value)),
+                 hr::ok);
+}
+
+void comparePixels(const QImage& window, const QList<Pixel>& pixels)
+{
+    for (const Pixel& p : pixels) {
+        const QString where = QStringLiteral("pixel %1, %2").arg(p.x).arg(p.y);
+        QVERIFY2(window.pixel(p.x, p.y) == shown(p.colour), qPrintable(where));
+    }
+}
+
+int leftmostTraceColumn(const QImage& window)
+{
+    for (int x = 1; x < window.width(); ++x)  // past the border
+        for (int y = 1; y < window.height(); ++y)
+            if (window.pixel(x, y) != shown(white))
+                return x;
+    return -1;
+}
+
+HResult send(PictureHost& chart, Call call, std::vector<int16_t> values)
+{
+    if (call == Call::Chart)
+        return chart.chartPoints(std::move(values));
+    return chart.chartEx(values, 1, int16_t(values.size()));
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Pixel)
+Q_DECLARE_METATYPE(QList<Pixel>)
+Q_DECLARE_METATYPE(Setting)
+Q_DECLARE_METATYPE(QList<Setting>)
+Q_DECLARE_METATYPE(Call)
+
+class TestChartIntake : public QObject {
+    Q_OBJECT
+private slots:
+    void scrollShiftsAndJoins()
+    {
+        PictureHost chart(400, 101);
+        chart.bareOverlay();
+        chart.chartPoints(std::vector<int16_t>(10, 0));
+        // The new piece joins at column 389; the last point is drawn by the next call.
+        QCOMPARE(columnsIn(chart.window(), 50, shown(blue)), range(389, 398));
+        chart.chartPoints(std::vector<int16_t>(10, up));
+        const QImage window = chart.window();
+        QCOMPARE(columnsIn(window, 50, shown(blue)), range(379, 389));
+        QCOMPARE(columnsIn(window, 25, shown(blue)), range(390, 398));
+    }
+
+    void scrollRestartsPastTheWidth()
+    {
+        PictureHost chart(400, 101);
+        chart.bareOverlay();
+        chart.chartPoints(std::vector<int16_t>(10, down));
+        std::vector<int16_t> points(1000, up);
+        std::fill(points.begin() + 600, points.end(), 0);
+        chart.chartPoints(points);
+        const QImage window = chart.window();
+        QCOMPARE(columnsIn(window, 75, shown(blue)), QList<int>{});  // cleared
+        QCOMPARE(columnsIn(window, 25, shown(blue)), QList<int>{});  // points 0..599 not plotted
+        QCOMPARE(columnsIn(window, 50, shown(blue)), range(1, 398));  // column 0 is the border
+    }
+
+    void stepCarriesTheCountdown()
+    {
+        PictureHost chart(400, 101);
+        chart.put(id::Step, int16_t(3));
+        chart.bareOverlay();  // its full redraw starts the countdown at 1
+        // Zeros where the plotted points must fall, 16384 in between.
+        const std::vector<int16_t> pattern{0, up, up, 0, up, up, 0, up, up, up};
+        chart.chartPoints(pattern);  // plots 0, 3, 6 and carries one point
+        QCOMPARE(columnsIn(chart.window(), 50, shown(blue)), range(396, 398));
+        chart.chartPoints(pattern);  // (1 + 10) / 3 columns: 0, 3, 6 again, two carried
+        chart.chartPoints({0, up, up, 0, up, up, 0, up, up, 0});  // (2 + 10) / 3: 0, 3, 6, 9
+        const QImage window = chart.window();
+        QCOMPARE(columnsIn(window, 25, shown(blue)), QList<int>{});
+        QCOMPARE(columnsIn(window, 50, shown(blue)), range(389, 398));
+        QCOMPARE(chart.number(id::Step), 3);
+    }
+
+    void chartAndChartExDiffer_data()
+    {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<Call>("call");
+        QTest::addColumn<int>("leftmost");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QList<int>>("rows");
+        // Step -4, five points: Chart holds each point for four columns, ChartEx draws five.
+        QTest::newRow("Chart expands -4") << -4 << Call::Chart << 379 << 385 << QList<int>{25};
+        QTest::newRow("ChartEx does not expand") << -4 << Call::ChartEx << 394 << 396 << range(25, 49);
+        // Step 3: skipped points stretch ChartEx's column over their rows.
+        QTest::newRow("Chart skips") << 3 << Call::Chart << 396 << 398 << QList<int>{50};
+        QTest::newRow("ChartEx draws the skipped") << 3 << Call::ChartEx << 396 << 398 << range(25, 50);
+    }
+    void chartAndChartExDiffer()
+    {
+        QFETCH(int, step);
+        QFETCH(Call, call);
+        QFETCH(int, leftmost);
+        QFETCH(int, column);
+        QFETCH(QList<int>, rows);
+        PictureHost chart(400, 101);
+        chart.put(id::Step, int16_t(step));
+        chart.bareOverlay();
+        const std::vector<int16_t> points = step < 0 ? std::vector<int16_t>{0, up, down, 0, 0}
+                                                     : std::vector<int16_t>{0, up, up, 0, up, up, 0, up, up, up};
+        QCOMPARE(send(chart, call, points), hr::ok);
+        const QImage window = chart.window();
+        QCOMPARE(leftmostTraceColumn(window), leftmost);
+        QCOMPARE(rowsIn(window, column, shown(blue)), rows);
+    }
+
+    // A 395-point sweep, then ten points across the right edge.
+    void scopeWraps_data()
+    {
+        QTest::addColumn<Call>("call");
+        QTest::addColumn<bool>("lastColumnDrawn");
+        QTest::newRow("Chart wraps past the width") << Call::Chart << true;
+        QTest::newRow("ChartEx wraps at the width") << Call::ChartEx << false;
+    }
+    void scopeWraps()
+    {
+        QFETCH(Call, call);
+        QFETCH(bool, lastColumnDrawn);
+        PictureHost chart(400, 101);
+        chart.bareOverlay();
+        chart.put(id::ScrollMode, Variant::fromBool(false));
+        const std::vector<int16_t> sweep(395, 0);
+        const std::vector<int16_t> across{up, up, up, up, up, down, down, down, down, down};
+        for (const auto* points : {&sweep, &across})
+            QCOMPARE(send(chart, call, *points), hr::ok);
+        const QImage window = chart.window();
+        QCOMPARE(window.pixel(399, 25) == shown(blue), lastColumnDrawn);
+        QCOMPARE(columnsIn(window, 75, shown(blue)), range(1, 4));
+        QCOMPARE(rowsIn(window, 6, shown(navy)), range(0, 100));  // erase bar after the sweep
+        // The strip ahead of the sweep lost the first sweep's columns 2..5 on row 50;
+        // column 1 is crossed by the line down from the wrap.
+        QCOMPARE(columnsIn(window, 50, shown(blue)), QList<int>{1} + range(7, 395));
+        chart.key("s");
+        QCOMPARE(chart.text(), QStringLiteral("5"));
+    }
+
+    // Two full-width sweeps (each restarts) on a 21-pixel chart: rows 5 then 15.
+    void restartFadesOldSweeps_data()
+    {
+        QTest::addColumn<bool>("sum");
+        QTest::addColumn<int>("persist");
+        QTest::addColumn<uint>("oldSweep");
+        QTest::newRow("not summed: cleared") << false << 64 << uint(white);
+        QTest::newRow("summed, Persist 0: kept") << true << 0 << uint(blue);
+        QTest::newRow("summed, Persist 64: a quarter faded") << true << 64 << 0xFF4040u;
+        QTest::newRow("summed, Persist 255: gone") << true << 255 << uint(white);
+        QTest::newRow("summed, Persist 256: opacity 0") << true << 256 << uint(blue);
+    }
+    void restartFadesOldSweeps()
+    {
+        QFETCH(bool, sum);
+        QFETCH(int, persist);
+        QFETCH(uint, oldSweep);
+        PictureHost chart(40, 21);
+        chart.bareOverlay();
+        chart.put(id::ScrollMode, Variant::fromBool(false));
+        chart.put(id::SumWaveforms, Variant::fromBool(sum));
+        chart.put(id::Persist, int16_t(persist));
+        chart.chartPoints(std::vector<int16_t>(40, up));
+        chart.chartPoints(std::vector<int16_t>(40, down));
+        comparePixels(chart.window(), {{20, 5, oldSweep}, {20, 15, blue}});
+    }
+
+    // Points 0..9 in columns 390..399; a flat pair at 390/391, 392/393, ...
+    void digitalLanes_data()
+    {
+        QTest::addColumn<Call>("call");
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<QList<Pixel>>("pixels");
+        // Bits 0 and 2 on a 100-pixel chart: lanes high/low at 9/41 and 59/91.
+        QTest::newRow("mask 5, two lanes") << Call::Chart << 5
+                                           << QList<Pixel>{{391, 9, blue},   {391, 41, white}, {391, 91, blue},
+                                                           {391, 59, white}, {393, 41, blue},  {393, 9, white},
+                                                           {393, 59, blue},  {395, 9, blue},   {395, 59, blue},
+                                                           {397, 41, blue},  {397, 91, blue}};
+        // One lane, high on row 16, low on row 84.
+        QTest::newRow("mask 4, one lane") << Call::Chart << 4
+                                          << QList<Pixel>{{391, 84, blue}, {393, 16, blue}, {393, 84, white}};
+        QTest::newRow("ChartEx: one lane for the mask")
+            << Call::ChartEx << 5 << QList<Pixel>{{391, 16, blue}, {391, 9, white}, {397, 84, blue}};
+    }
+    void digitalLanes()
+    {
+        QFETCH(Call, call);
+        QFETCH(int, mask);
+        QFETCH(QList<Pixel>, pixels);
+        PictureHost chart(400, 100);
+        chart.bareOverlay();
+        chart.put(id::Channel, int16_t(0));
+        chart.put(id::DigitalMask, int16_t(mask));
+        const std::vector<int16_t> points{1, 1, 4, 4, 5, 5, 0, 0, 1, 1};
+        QCOMPARE(send(chart, call, points), hr::ok);
+        comparePixels(chart.window(), pixels);
+    }
+
+    // The third of five points carries bit 1: a stroke to the top (bit 0 set) or the bottom.
+    void eventMarks_data()
+    {
+        QTest::addColumn<Call>("call");
+        QTest::addColumn<bool>("scroll");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QList<int>>("rows");
+        QTest::newRow("scroll, to the top") << Call::Chart << true << 3 << 397 << range(1, 50);
+        QTest::newRow("scroll, to the bottom") << Call::Chart << true << 2 << 397 << range(50, 100);
+        QTest::newRow("no bit 1, no mark") << Call::Chart << true << 1 << 397 << QList<int>{50};
+        QTest::newRow("ChartEx scroll: none") << Call::ChartEx << true << 3 << 397 << QList<int>{50};
+        QTest::newRow("ChartEx scope: after the point") << Call::ChartEx << false << 3 << 4 << range(1, 50);
+        QTest::newRow("Chart scope: after the point") << Call::Chart << false << 2 << 4 << range(50, 100);
+    }
+    void eventMarks()
+    {
+        QFETCH(Call, call);
+        QFETCH(bool, scroll);
+        QFETCH(int, value);
+        QFETCH(int, column);
+        QFETCH(QList<int>, rows);
+        PictureHost chart(400, 101);
+        chart.bareOverlay();
+        chart.put(id::MarkEvents, Variant::fromBool(true));
+        chart.put(id::ScrollMode, Variant::fromBool(scroll));
+        const std::vector<int16_t> points{0, 0, int16_t(value), 0, 0};
+        QCOMPARE(send(chart, call, points), hr::ok);
+        QCOMPARE(rowsIn(chart.window(), column, shown(blue)), rows);
+    }
+
+    // Two channels as a (channel, point) array: channel 0 at 16384, channel 1 at -16384.
+    void channelSelection_data()
+    {
+        QTest::addColumn<QList<Setting>>("settings");
+        QTest::addColumn<QList<Pixel>>("pixels");
+        const uint32_t paleOlive = 0x40C0C0;
+        QTest::newRow("all channels") << QList<Setting>{}
+                                      << QList<Pixel>{{395, 25, blue}, {395, 75, olive}};
+        QTest::newRow("mask selects channel 1")
+            << QList<Setting>{{id::ChannelMask, -1, 2}} << QList<Pixel>{{395, 25, white}, {395, 75, olive}};
+        QTest::newRow("channel 1 alone, in channel 0's colour")
+            << QList<Setting>{{id::Channel, -1, 1}} << QList<Pixel>{{395, 25, white}, {395, 75, blue}};
+        QTest::newRow("channel beyond the data: the mask")
+            << QList<Setting>{{id::Channel, -1, 5}} << QList<Pixel>{{395, 25, blue}, {395, 75, olive}};
+        QTest::newRow("active trace wide, others pale")
+            << QList<Setting>{{id::DoubleActiveTrace, -1, -1}}
+            << QList<Pixel>{{395, 24, blue}, {395, 25, blue}, {395, 75, paleOlive}, {395, 74, white}};
+        QTest::newRow("half-range 0: on the centre row")
+            << QList<Setting>{{id::GroupSetting, -1, 0}, {id::Ymax, 1, 100}, {id::Ymin, 1, 100}}
+            << QList<Pixel>{{395, 50, olive}, {395, 75, white}};
+    }
+    void channelSelection()
+    {
+        QFETCH(QList<Setting>, settings);
+        QFETCH(QList<Pixel>, pixels);
+        PictureHost chart(400, 101);
+        chart.bareOverlay();
+        apply(chart, settings);
+        std::vector<int16_t> values;
+        for (int point = 0; point < 10; ++point)
+            values.insert(values.end(), {up, down});
+        QCOMPARE(chart.chart(SafeArray::shorts2D(2, 10, values)), hr::ok);
+        comparePixels(chart.window(), pixels);
+    }
+
+    void legends_data()
+    {
+        QTest::addColumn<bool>("atBaseLine");
+        QTest::addColumn<QList<Pixel>>("pixels");
+        QTest::newRow("swatches in the corner")
+            << false << QList<Pixel>{{2, 1, blue}, {2, 2, blue}, {3, 1, white}, {2, 3, white}, {2, 5, olive}};
+        // Channel 0's base line 0 is row 50, channel 1's base line 16384 is row 25.
+        QTest::newRow("arrowheads at the base lines")
+            << true << QList<Pixel>{{3, 50, blue}, {1, 49, blue}, {2, 49, white}, {1, 51, blue}, {3, 25, olive},
+                                    {2, 1, white}};
+    }
+    void legends()
+    {
+        QFETCH(bool, atBaseLine);
+        QFETCH(QList<Pixel>, pixels);
+        PictureHost chart(400, 101);
+        chart.bareOverlay();
+        chart.put(id::ShowLegend, Variant::fromBool(true));
+        chart.put(id::BaseLineLegend, Variant::fromBool(atBaseLine));
+        chart.put(id::BaseLine, int16_t(1), Variant(int32_t(up)));
+        QCOMPARE(chart.chart(SafeArray::shorts2D(2, 3, {0, 0, 0, 0, 0, 0})), hr::ok);
+        comparePixels(chart.window(), pixels);
+    }
+
+    // One point per call: the point's row in column 398.
+    void singleValues_data()
+    {
+        QTest::addColumn<Variant>("value");
+        QTest::addColumn<int>("row");
+        QTest::newRow("16-bit") << Variant(int16_t(up)) << 25;
+        QTest::newRow("32-bit: low 16 bits") << Variant(int32_t(0x14000)) << 25;
+        QTest::newRow("float: truncated") << Variant(16384.9f) << 25;
+        QTest::newRow("double: truncated") << Variant(-16384.7) << 75;
+        QTest::newRow("double: low 16 bits of the integer") << Variant(98304.0) << 100;
+    }
+    void singleValues()
+    {
+        QFETCH(Variant, value);
+        QFETCH(int, row);
+        PictureHost chart(400, 101);
+        chart.bareOverlay();
+        QCOMPARE(chart.chart(value), hr::ok);
+        QCOMPARE(rowsIn(chart.window(), 398, shown(blue)), QList<int>{row});
+    }
+
+    void ignoredInput_data()
+    {
+        QTest::addColumn<Variant>("data");
+        SafeArray doubles;
+        doubles.elementType = vtR8;
+        doubles.bounds = {{3, 0}};
+        doubles.numbers = {1, 2, 3};
+        SafeArray cube = SafeArray::shorts1D(std::vector<int16_t>(8, up));
+        cube.bounds = {{2, 0}, {2, 0}, {2, 0}};
+        int16_t referenced[4] = {up, up, up, up};
+        QTest::newRow("empty") << Variant();
+        QTest::newRow("null") << Variant(NullValue{});
+        QTest::newRow("text") << Variant("16384");
+        QTest::newRow("boolean") << Variant::fromBool(true);
+        QTest::newRow("error") << Variant(ErrorValue{5});
+        QTest::newRow("byte") << Variant(uint8_t(7));
+        QTest::newRow("array of doubles") << Variant(doubles);
+        QTest::newRow("three dimensions") << Variant(cube);
+        QTest::newRow("empty array") << Variant(SafeArray::shorts1D({}));
+        QTest::newRow("no channels") << Variant(SafeArray::shorts2D(0, 5, {}));
+        QTest::newRow("by reference") << Variant::refShorts(referenced);
+    }
+    void ignoredInput()
+    {
+        QFETCH(Variant, data);
+        PictureHost chart(60, 41);
+        chart.chartPoints({1, 2, 3});
+        const QImage before = chart.window();
+        QCOMPARE(chart.chart(data), hr::ok);
+        QCOMPARE(chart.window(), before);
+    }
+
+    void ignoredCounts_data()
+    {
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<int>("total");
+        QTest::newRow("no points") << 1 << 0;
+        QTest::newRow("negative points") << 1 << -1;
+        QTest::newRow("no channels") << 0 << 4;
+        QTest::newRow("negative channels") << -1 << 4;
+    }
+    void ignoredCounts()
+    {
+        QFETCH(int, channels);
+        QFETCH(int, total);
+        PictureHost chart(60, 41);
+        chart.chartPoints({1, 2, 3});
+        const QImage before = chart.window();
+        std::vector<int16_t> buffer(4, up);
+        QCOMPARE(chart.chartEx(buffer, int16_t(channels), int16_t(total)), hr::ok);
+        QCOMPARE(chart.window(), before);
+    }
+
+    // An array whose bounds claim more points than it holds plots what it holds.
+    void shortArrayPlotsWhatItHolds()
+    {
+        PictureHost chart(400, 101);
+        chart.bareOverlay();
+        SafeArray a = SafeArray::shorts2D(2, 10, std::vector<int16_t>(20, up));
+        a.shorts.resize(8);
+        QCOMPARE(chart.chart(a), hr::ok);
+        QCOMPARE(leftmostTraceColumn(chart.window()), 395);
+    }
+};
+
+QTEST_MAIN(TestChartIntake)
+#include "test_chart_intake.moc"
