@@ -2,6 +2,8 @@
 
 #include <portaudio.h>
 
+#include <algorithm>
+
 namespace wavein {
 
 namespace {
@@ -53,6 +55,10 @@ void PortAudioSession::restart()
         if (info && info->maxInputChannels > 0)
             m_inputs.push_back({index, QString::fromUtf8(info->name), info->maxInputChannels, info->defaultHighInputLatency});
     }
+    // Device 0 is what a program opens when the user chose nothing: the
+    // system's default input rather than whichever card was found first.
+    const PaDeviceIndex preferred = Pa_GetDefaultInputDevice();
+    std::stable_partition(m_inputs.begin(), m_inputs.end(), [preferred](const InputDevice& d) { return d.index == preferred; });
 }
 
 MmResult PortAudioSession::open(const DeviceChoice& choice, uint32_t rate, CaptureStream& capture, PaStream*& stream)

@@ -23,10 +23,13 @@ bool ScriptedWaveIn::takeFailure(Op op, MmResult& failure)
 {
     bool failed = false;
     for (auto& pending : m_failures) {
-        if (pending.op == op && --pending.remaining == 0 && !failed) {
+        if (pending.op != op || --pending.remaining > 0)
+            continue;
+        if (failed)
+            pending.remaining = 1;  // two failures due at once: the second fails the next call
+        else
             failure = pending.failure;
-            failed = true;
-        }
+        failed = true;
     }
     std::erase_if(m_failures, [](const PendingFailure& p) { return p.remaining <= 0; });
     return failed;

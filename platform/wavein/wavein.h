@@ -69,7 +69,7 @@ enum class StreamState : uint8_t {
     closed,   // no such open stream
     stopped,  // open, not recording (never started, or stopped)
     running,  // recording
-    failed,   // started, but the device stopped delivering or reported an error
+    failed,   // started, but the device reports it inactive or in error, or no longer answers
 };
 
 // The operations the capture engine calls. Every call is made on the
@@ -92,7 +92,12 @@ public:
     virtual StreamState streamState(Handle handle) { return handle ? StreamState::running : StreamState::closed; }
 };
 
-// The system's devices, over PortAudio.
+// The system's recording devices, over PortAudio: every input-capable device,
+// the system's default input first. While no stream is open, listing or
+// opening restarts the sound library, so a sound server that went away and
+// came back is found again; a device index keeps meaning the device of that
+// name in the list the program last read. Stop, reset and close return within
+// a few seconds even when the sound server no longer answers.
 std::unique_ptr<WaveInApi> createSystemWaveIn();
 
 }  // namespace wavein
