@@ -14,13 +14,38 @@ namespace trazel {
 CTrazelCtrl::CTrazelCtrl() : events(eventInfos())
 {
     rebuildDrawingTools(state);
-    m_widget = std::make_unique<TrazelWidget>(picture, [this](int w, int h) { resizeChart(w, h); });
-    picture.windowChanged = [this] { m_widget->update(); };
+    m_widget = new TrazelWidget(picture, [this](int w, int h) { resizeChart(w, h); });
+    picture.windowChanged = [this] {
+        if (m_widget)
+            m_widget->update();
+    };
 }
 
-CTrazelCtrl::~CTrazelCtrl() = default;
+CTrazelCtrl::~CTrazelCtrl() { delete m_widget.data(); }
 
-QWidget* CTrazelCtrl::widget() { return m_widget.get(); }
+QWidget* CTrazelCtrl::widget() { return m_widget.data(); }
+
+void CTrazelCtrl::resizeWindow(int width, int height)
+{
+    // A hidden window gets its resize event only when shown; the chart
+    // takes the new size now.
+    if (m_widget) {
+        m_widget->resize(width, height);
+        resizeChart(m_widget->width(), m_widget->height());
+    } else {
+        resizeChart(width, height);
+    }
+}
+
+QSize CTrazelCtrl::windowSize() const
+{
+    return m_widget ? m_widget->size() : QSize(state.ChartWidth, state.ChartHeight);
+}
+
+QPoint CTrazelCtrl::windowDpi() const
+{
+    return m_widget ? QPoint(m_widget->logicalDpiX(), m_widget->logicalDpiY()) : QPoint(96, 96);
+}
 
 std::span<const QUuid> CTrazelCtrl::propertyPages() const
 {
@@ -98,12 +123,8 @@ void CTrazelCtrl::setStep(int16_t step)
 
 void CTrazelCtrl::setWidthInPixels(int32_t width)
 {
-    if (width > 10 && width < 3000) {
-        // A hidden window gets its resize event only when shown; the chart
-        // takes the new width now.
-        m_widget->resize(width, m_widget->height());
-        resizeChart(m_widget->width(), m_widget->height());
-    }
+    if (width > 10 && width < 3000)
+        resizeWindow(width, windowSize().height());
     markModified();
 }
 

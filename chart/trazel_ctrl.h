@@ -8,7 +8,7 @@
 
 #include <automation/component.h>
 
-#include <memory>
+#include <QPointer>
 
 namespace trazel {
 
@@ -73,7 +73,13 @@ private:
     RecordHeader currentHeader() const;
     bool applyExtent(const RecordHeader& header);  // true when the window was resized
 
-    std::unique_ptr<TrazelWidget> m_widget;
+    // Sets the window's size and the chart's; without a window only the chart's.
+    void resizeWindow(int width, int height);
+    QSize windowSize() const;
+    QPoint windowDpi() const;
+
+    // The host may embed the window and destroy it with its own.
+    QPointer<TrazelWidget> m_widget;
     bool m_modified = false;
 };
 

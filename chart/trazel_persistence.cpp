@@ -2,7 +2,6 @@
 // container may keep them.
 #include "property_record.h"
 #include "trazel_ctrl.h"
-#include "trazel_widget.h"
 
 #include <cmath>
 
@@ -31,20 +30,22 @@ std::optional<int> toPixels(int32_t hundredthsMm, int dpi)
 
 RecordHeader CTrazelCtrl::currentHeader() const
 {
+    const QSize size = windowSize();
+    const QPoint dpi = windowDpi();
     RecordHeader header;
-    header.extentX = toHundredthsMm(m_widget->width(), m_widget->logicalDpiX());
-    header.extentY = toHundredthsMm(m_widget->height(), m_widget->logicalDpiY());
+    header.extentX = toHundredthsMm(size.width(), dpi.x());
+    header.extentY = toHundredthsMm(size.height(), dpi.y());
     return header;
 }
 
 bool CTrazelCtrl::applyExtent(const RecordHeader& header)
 {
-    const auto w = toPixels(header.extentX, m_widget->logicalDpiX());
-    const auto h = toPixels(header.extentY, m_widget->logicalDpiY());
-    if (!w || !h || (*w == m_widget->width() && *h == m_widget->height()))
+    const QPoint dpi = windowDpi();
+    const auto w = toPixels(header.extentX, dpi.x());
+    const auto h = toPixels(header.extentY, dpi.y());
+    if (!w || !h || QSize(*w, *h) == windowSize())
         return false;
-    m_widget->resize(*w, *h);
-    resizeChart(*w, *h);
+    resizeWindow(*w, *h);
     return true;
 }
 

@@ -3,7 +3,8 @@
 // chart's settings are the host's to make, so the page edits nothing.
 #include <automation/component.h>
 
-#include <memory>
+#include <QPointer>
+#include <QWidget>
 
 namespace trazel {
 
@@ -19,7 +20,7 @@ public:
     automation::HResult apply() override;
 
 private:
-    std::unique_ptr<QWidget> m_widget;
+    QPointer<QWidget> m_widget;  // a host may embed it and destroy it with its own
 };
 
 }  // namespace trazel

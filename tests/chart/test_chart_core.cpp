@@ -253,6 +253,22 @@ private slots:
         chart.widget().resize(1, 1);
         QTRY_COMPARE(chart.number(id::Xmax), 2);
     }
+
+    // A host that embedded the window may destroy it with its own.
+    void windowDestroyedByHost()
+    {
+        ChartHost chart;
+        {
+            QWidget host;
+            chart.widget().setParent(&host);
+        }
+        QVERIFY(!chart.object->control()->widget());
+        QCOMPARE(chart.put(id::Xmax, Variant(int32_t(300))), hr::ok);
+        QCOMPARE(chart.number(id::Xmax), 300);
+        QByteArray record;
+        QCOMPARE(chart.stream().save(record), hr::ok);
+        QCOMPARE(chart.stream().load(record), hr::ok);
+    }
 };
 
 QTEST_MAIN(TestChartCore)
