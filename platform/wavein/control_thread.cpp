@@ -52,6 +52,12 @@ bool ControlThread::busy() const
     return m_shared->finished != m_shared->queued;
 }
 
+bool ControlThread::waitIdle(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(m_shared->mutex);
+    return m_shared->changed.wait_for(lock, timeout, [this] { return m_shared->finished == m_shared->queued; });
+}
+
 void ControlThread::post(std::function<void()> job)
 {
     std::lock_guard lock(m_shared->mutex);

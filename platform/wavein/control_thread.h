@@ -22,8 +22,10 @@ public:
     ControlThread(const ControlThread&) = delete;
     ControlThread& operator=(const ControlThread&) = delete;
 
-    // True while an earlier job has not finished (it overran its time).
+    // True while an earlier job has not finished (it overran its time, or was posted).
     bool busy() const;
+    // Waits at most timeout for every earlier job to finish. True when none is left.
+    bool waitIdle(std::chrono::milliseconds timeout);
 
     // Queues job and waits at most timeout for it. True when it finished.
     bool run(std::function<void()> job, std::chrono::milliseconds timeout);

@@ -108,11 +108,11 @@ OpenStream* SystemWaveIn::find(Handle handle)
 void SystemWaveIn::list()
 {
     auto& backend = *m_backend;
-    const bool restart = backend.mayRestart();
-    if (backend.control.busy()) {
+    if (!backend.control.waitIdle(answerTime)) {
         m_listed = true;  // keep the last listing rather than wait on a hung library
         return;
     }
+    const bool restart = backend.mayRestart();
     auto devices = backend.control.call(
         [session = backend.session, restart] {
             if (restart)
@@ -148,7 +148,7 @@ MmResult SystemWaveIn::open(Handle& handle, uint32_t device, const WaveFormat& f
     if (!rules::isMono16BitPcm(format))
         return result::badFormat;
     auto& backend = *m_backend;
-    if (backend.control.busy())
+    if (!backend.control.waitIdle(answerTime))
         return result::allocated;  // an earlier stream is still being released
     if (!m_listed)
         list();

@@ -147,6 +147,7 @@ private slots:
     void refusedOpen_data();
     void refusedOpen();
     void recordsToneInQueueOrder();
+    void opensRightAfterAnotherObjectLetGo();
     void survivesServerLoss_data();
     void survivesServerLoss();
 
@@ -276,6 +277,24 @@ void TestSystemWaveIn::recordsToneInQueueOrder()
     QCOMPARE(dev->close(h), result::ok);
     QCOMPARE(dev->streamState(h), StreamState::closed);
     QCOMPARE(dev->start(h), result::invalidHandle);
+}
+
+// A device object dropped while recording lets its stream go in the
+// background; the next object's open waits for that instead of failing.
+void TestSystemWaveIn::opensRightAfterAnotherObjectLetGo()
+{
+    Ring ring;
+    {
+        auto first = createSystemWaveIn();
+        Handle h = 0;
+        QCOMPARE(first->open(h, uint32_t(serverDevice(*first)), mono16(rate)), result::ok);
+        QCOMPARE(first->start(h), result::ok);
+        QCOMPARE(ring.queueAll(*first, h), result::ok);
+    }
+    auto second = createSystemWaveIn();
+    Handle h = 0;
+    QCOMPARE(second->open(h, uint32_t(serverDevice(*second)), mono16(rate)), result::ok);
+    QCOMPARE(second->close(h), result::ok);
 }
 
 void TestSystemWaveIn::survivesServerLoss_data()
