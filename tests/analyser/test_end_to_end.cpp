@@ -1,0 +1,189 @@
+// The analyser from end to end on a real sound server: a private PulseAudio
+// whose null sink plays a known tone, recorded through PortAudio from the
+// sink's monitor. The window is driven as a user would: Start, scaling
+// options, Stop; and the server is killed mid-capture.
+#include "form1.h"
+
+#include <private_sound_server.h>
+#include <wavein/wavein.h>
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QToolButton>
+
+#include <algorithm>
+
+using namespace vellarin;
+
+namespace {
+
+class RecordedMessages final : public MessageSink {
+public:
+    void show(const QString& text) override { shown << text; }
+    QStringList shown;
+};
+
+constexpr double sinkRate = 44100;
+// Bin 93 of 1024 points and bin 372 of 4096: the tone completes whole cycles in either frame.
+constexpr double toneHz = 93 * sinkRate / 1024;
+constexpr double toneAmplitude = 0.5;
+// round(ln(32767 / 2) x 32767 / ln 32767)
+constexpr int toneLevel = 30583;
+// Sound server and player may round the samples on their way.
+constexpr int levelTolerance = 300;
+
+const QString captureLost = "The sound input device stopped delivering sound!";
+
+int peakOf(const int16_t* first, int count)
+{
+    return int(std::max_element(first, first + count) - first);
+}
+
+}  // namespace
+
+class EndToEndTest : public QObject {
+    Q_OBJECT
+
+    PrivateSoundServer m_server;
+    QString m_whyNot;
+    bool m_serverUp = false;
+    std::unique_ptr<wavein::WaveInApi> m_waveIn;
+    RecordedMessages m_messages;
+    std::unique_ptr<Form1> m_window;
+
+    const AnalyserState& state() const { return m_window->state(); }
+
+    // The device PortAudio records the default source through.
+    QString recordingDevice() const
+    {
+        for (const char* name : {"pulse", "default"})
+            for (int i = 0; i < m_window->List1->count(); ++i)
+                if (m_window->List1->itemText(i).section(' ', 1) == QLatin1String(name))
+                    return m_window->List1->itemText(i);
+        return {};
+    }
+
+    bool startCapture(const QString& fftSize)
+    {
+        m_window->Combo1->setEditText("44100");
+        m_window->Combo2->setEditText(fftSize);
+        m_window->List1->setEditText(recordingDevice());
+        m_window->Command1->click();
+        return state().Capturing == True;
+    }
+
+    // The newest frame shows the tone at its bin, at its level.
+    bool toneShown(int bin) const
+    {
+        const int half = state().FFTSize / 2;
+        const int peak = peakOf(state().BinLevel.data(), half + 1);
+        return qAbs(peak - bin) <= 1 && qAbs(state().BinLevel[peak] - toneLevel) <= levelTolerance;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_serverUp = m_server.start(&m_whyNot);
+        if (!m_serverUp)
+            return;
+        QVERIFY(m_server.playTone(toneHz, toneAmplitude));
+        m_waveIn = wavein::createSystemWaveIn();
+        m_window = std::make_unique<Form1>(Form1Services{*m_waveIn, m_messages});
+        m_window->resize(1200, 800);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QVERIFY2(!recordingDevice().isEmpty(), "PortAudio lists no pulse or default input");
+    }
+
+    void init()
+    {
+        if (!m_serverUp)
+            QSKIP(qPrintable("no private sound server here: " + m_whyNot));
+        m_messages.shown.clear();
+    }
+
+    void cleanupTestCase()
+    {
+        m_window.reset();
+        m_waveIn.reset();
+    }
+
+    void spectrumOfATone_data()
+    {
+        QTest::addColumn<QString>("fftSize");
+        QTest::addColumn<int>("bin");
+        QTest::newRow("1024 points") << "1024" << 93;
+        QTest::newRow("4096 points") << "4096" << 372;
+    }
+
+    void spectrumOfATone()
+    {
+        QFETCH(QString, fftSize);
+        QFETCH(int, bin);
+
+        QWidget* waterfall = m_window->waterfall().widget();
+        QVERIFY(waterfall);
+        const QImage before = waterfall->grab().toImage();
+        QVERIFY(startCapture(fftSize));
+
+        for (const char* scaling : {"StandardX", "LogX", "FullFreqX"}) {
+            m_window->findChild<QRadioButton*>(scaling)->click();
+            QTest::qWait(200);  // a few frames in the new scaling
+            QTRY_VERIFY2_WITH_TIMEOUT(toneShown(bin), scaling, 5000);
+            qInfo("%s: bin %d at level %d", scaling, bin, int(state().BinLevel[bin]));
+
+            const AnalyserState& s = state();
+            const int columns = m_window->chart().xmax();
+            if (s.FreqScaling == StandardScaling) {
+                // The chart is handed the levels from the first bin shown.
+                QCOMPARE(m_window->HScroll1->value(), 0);
+                QVERIFY(bin < columns);
+            } else {
+                const BinMap& map = s.FreqScaling == LogScaling ? s.ChartLogMap : s.ChartFitMap;
+                const int column = peakOf(s.ChartLine.data(), columns);
+                QVERIFY2(qAbs(column - map[bin][0]) <= 1, qPrintable(QString("%1: column %2").arg(scaling).arg(column)));
+                QVERIFY(qAbs(s.ChartLine[column] - toneLevel) <= levelTolerance);
+            }
+        }
+        QVERIFY(waterfall->grab().toImage() != before);
+
+        const wavein::Handle handle = state().WaveInHandle;
+        m_window->Command2->click();
+        QCOMPARE(state().Capturing, False);
+        QCOMPARE(m_waveIn->streamState(handle), wavein::StreamState::closed);
+        QVERIFY(m_window->Command1->isEnabled());
+        QCOMPARE(m_messages.shown, QStringList{});
+    }
+
+    void serverDiesMidCapture()
+    {
+        QVERIFY(startCapture("1024"));
+        QTRY_VERIFY_WITH_TIMEOUT(toneShown(93), 5000);
+        const wavein::Handle handle = state().WaveInHandle;
+
+        QElapsedTimer sinceKill;
+        sinceKill.start();
+        m_server.kill();
+        QTRY_VERIFY_WITH_TIMEOUT(state().Capturing == False, 1000);
+        qInfo("capture given up %lld ms after the server died", sinceKill.elapsed());
+        QCOMPARE(m_messages.shown, QStringList{captureLost});
+        QCOMPARE(m_waveIn->streamState(handle), wavein::StreamState::closed);
+        QVERIFY(m_window->Command1->isEnabled());
+
+        // The server comes back; Start finds it without restarting the program.
+        QVERIFY(m_server.start(&m_whyNot));
+        QVERIFY(m_server.playTone(toneHz, toneAmplitude));
+        m_messages.shown.clear();
+        QVERIFY(startCapture("1024"));
+        QTRY_VERIFY_WITH_TIMEOUT(toneShown(93), 5000);
+        m_window->Command2->click();
+        QCOMPARE(m_messages.shown, QStringList{});
+    }
+};
+
+QTEST_MAIN(EndToEndTest)
+#include "test_end_to_end.moc"
