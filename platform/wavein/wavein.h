@@ -86,7 +86,7 @@ public:
     virtual MmResult start(Handle handle) = 0;
     virtual MmResult stop(Handle handle) = 0;
     virtual MmResult reset(Handle handle) = 0;  // returns every queued buffer, marked done
-    virtual MmResult close(Handle handle) = 0;
+    virtual MmResult close(Handle handle) = 0;  // stillPlaying while buffers are queued: reset first
 
     // A device that cannot tell reports every open stream as running.
     virtual StreamState streamState(Handle handle) { return handle ? StreamState::running : StreamState::closed; }
