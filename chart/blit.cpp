@@ -7,12 +7,38 @@ namespace trazel {
 
 namespace {
 
+// Four pixels at a time, the width of the baseline vector registers.
+using Block = uint32_t __attribute__((vector_size(16)));
+constexpr qsizetype blockPixels = sizeof(Block) / 4;
+
+Block load(const uint32_t* p)
+{
+    Block b;
+    std::memcpy(&b, p, sizeof b);
+    return b;
+}
+void store(uint32_t* p, Block b) { std::memcpy(p, &b, sizeof b); }
+
 bool sameShape(const QImage& a, const QImage& b)
 {
     return !a.isNull() && a.size() == b.size() && a.format() == b.format() && a.bytesPerLine() == b.bytesPerLine();
 }
 
+uint32_t* pixels(QImage& image) { return reinterpret_cast<uint32_t*>(image.bits()); }
+const uint32_t* pixels(const QImage& image) { return reinterpret_cast<const uint32_t*>(image.constBits()); }
+qsizetype pixelCount(const QImage& image) { return image.sizeInBytes() / 4; }
+
 }  // namespace
+
+void fillPixels(uint32_t* target, qsizetype count, uint32_t colour)
+{
+    const Block value = Block{} + colour;
+    qsizetype i = 0;
+    for (; i + blockPixels <= count; i += blockPixels)
+        store(target + i, value);
+    for (; i < count; ++i)
+        target[i] = colour;
+}
 
 void copySurface(QImage& target, const QImage& source)
 {
@@ -25,11 +51,14 @@ void andSurfaces(QImage& target, const QImage& a, const QImage& b)
 {
     if (!sameShape(target, a) || !sameShape(target, b))
         return;
-    auto* t = reinterpret_cast<uint32_t*>(target.bits());
-    const auto* x = reinterpret_cast<const uint32_t*>(a.constBits());
-    const auto* y = reinterpret_cast<const uint32_t*>(b.constBits());
-    const qsizetype count = target.sizeInBytes() / 4;
-    for (qsizetype i = 0; i < count; ++i)
+    uint32_t* t = pixels(target);
+    const uint32_t* x = pixels(a);
+    const uint32_t* y = pixels(b);
+    const qsizetype count = pixelCount(target);
+    qsizetype i = 0;
+    for (; i + blockPixels <= count; i += blockPixels)
+        store(t + i, load(x + i) & load(y + i));
+    for (; i < count; ++i)
         t[i] = x[i] & y[i];
 }
 
@@ -51,9 +80,9 @@ void blendSurface(QImage& target, const QImage& source, int opacity)
     if (!sameShape(target, source))
         return;
     const uint32_t a = uint32_t(opacity & 0xFF), keep = 255 - a;
-    auto* t = reinterpret_cast<uint32_t*>(target.bits());
-    const auto* s = reinterpret_cast<const uint32_t*>(source.constBits());
-    const qsizetype count = source.sizeInBytes() / 4;
+    uint32_t* t = pixels(target);
+    const uint32_t* s = pixels(source);
+    const qsizetype count = pixelCount(target);
     for (qsizetype i = 0; i < count; ++i) {
         // Rounded to the nearest level per byte; the alpha byte stays opaque.
         uint32_t out = 0xFF000000u;

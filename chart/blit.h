@@ -4,7 +4,11 @@
 // alone; nothing here allocates.
 #include <QImage>
 
+#include <cstdint>
+
 namespace trazel {
+
+void fillPixels(uint32_t* target, qsizetype count, uint32_t colour);
 
 void copySurface(QImage& target, const QImage& source);
 // target = a AND b, every colour byte.

@@ -1,5 +1,7 @@
 #include "raster.h"
 
+#include "blit.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -63,8 +65,12 @@ Raster::Raster(QImage& image)
 
 void Raster::fill(QRgb colour)
 {
+    if (m_stride == m_width) {
+        fillPixels(m_bits, qsizetype(m_height) * m_width, colour);
+        return;
+    }
     for (int y = 0; y < m_height; ++y)
-        std::fill_n(m_bits + qsizetype(y) * m_stride, m_width, colour);
+        fillPixels(m_bits + qsizetype(y) * m_stride, m_width, colour);
 }
 
 void Raster::fillColumns(int first, int last, QRgb colour)

@@ -1,0 +1,153 @@
+// The chart's cost per data call, measured through dispatch on a chart
+// created by class identity, in the analyser's configuration: one channel of
+// a noisy 1920-point spectrum line on a 1920 x 241 chart. Beside it the floor
+// that no data call can beat: one fill, one copy and one AND of surfaces of
+// the same size.
+#include <automation/class_ids.h>
+#include <automation/host.h>
+#include <automation/interfaces/trazel.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QWidget>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <random>
+
+using namespace automation;
+namespace id = trazel::dispid;
+
+namespace {
+
+constexpr int chartWidth = 1920, chartHeight = 241;
+
+// Display levels of a spectrum: a falling noise floor with a few peaks.
+std::vector<std::vector<int16_t>> spectrumLines(int count, int bins)
+{
+    std::mt19937 noise(1);
+    std::normal_distribution<double> jitter(0, 1500);
+    std::vector<std::vector<int16_t>> lines(count, std::vector<int16_t>(bins));
+    for (auto& line : lines)
+        for (int k = 0; k < bins; ++k) {
+            double level = -8000 - 9000.0 * k / bins + jitter(noise);
+            for (int peak : {bins / 50, bins / 7, bins / 3})
+                level += 24000 * std::exp(-std::pow((k - peak) / 4.0, 2));
+            line[k] = int16_t(std::clamp(level, -32000.0, 32000.0));
+        }
+    return lines;
+}
+
+struct BenchChart {
+    ComponentPtr object;
+    Dispatch* dispatch = nullptr;
+
+    explicit BenchChart(benchmark::State& state)
+    {
+        if (failed(createInstance(classes::trazelChart.classId, object)) || !object) {
+            state.SkipWithError("trazel module not found");
+            return;
+        }
+        dispatch = object->dispatch();
+        QWidget* widget = object->control()->widget();
+        widget->resize(chartWidth, chartHeight);
+        widget->show();
+        // The analyser's frequency axis: tick lines instead of the plain grid.
+        dispatch->put(id::Key, Variant("X,2,22050,0,11,3840,-0,2000,4000,6000,8000,-10000,12000,14000,16000,18000,"
+                                       "-20000"));
+    }
+
+    bool chartEx(std::vector<int16_t>& line, int16_t points)
+    {
+        Variant args[] = {Variant::refShorts(line.data()), Variant(int16_t(1)), Variant(points)};
+        return succeeded(dispatch->call(id::ChartEx, args));
+    }
+};
+
+// Every call restarts the sweep: the analyser's spectrum view.
+void scopeSpectrumLine(benchmark::State& state)
+{
+    BenchChart chart(state);
+    if (!chart.dispatch)
+        return;
+    chart.dispatch->put(id::ScrollMode, Variant::fromBool(false));
+    auto lines = spectrumLines(16, chartWidth);
+    size_t next = 0;
+    for (auto _ : state)
+        if (!chart.chartEx(lines[next++ % lines.size()], chartWidth))
+            state.SkipWithError("ChartEx failed");
+}
+
+// A strip chart fed ten points at a time.
+void scrollTenPoints(benchmark::State& state)
+{
+    BenchChart chart(state);
+    if (!chart.dispatch)
+        return;
+    auto lines = spectrumLines(1, chartWidth);
+    size_t offset = 0;
+    for (auto _ : state) {
+        std::vector<int16_t>& line = lines[0];
+        offset = (offset + 10) % (line.size() - 10);
+        Variant args[] = {Variant::refShorts(line.data() + offset), Variant(int16_t(1)), Variant(int16_t(10))};
+        if (failed(chart.dispatch->call(id::ChartEx, args)))
+            state.SkipWithError("ChartEx failed");
+    }
+}
+
+// A property put that rebuilds the static picture.
+void fullRedraw(benchmark::State& state)
+{
+    BenchChart chart(state);
+    if (!chart.dispatch)
+        return;
+    chart.dispatch->put(id::ChartText, Variant("Level"));
+    int16_t spacing = 20;
+    for (auto _ : state) {
+        spacing = spacing == 20 ? 25 : 20;
+        chart.dispatch->put(id::GridSpacingY, Variant(spacing));
+    }
+}
+
+// One fill, one copy and one AND over 32-bit surfaces of the chart's size.
+void floorFillCopyAnd(benchmark::State& state)
+{
+    QImage traces(chartWidth, chartHeight, QImage::Format_RGB32);
+    QImage overlay(chartWidth, chartHeight, QImage::Format_RGB32);
+    QImage display(chartWidth, chartHeight, QImage::Format_RGB32);
+    overlay.fill(0xFFC0C0C0u);
+    const qsizetype count = traces.sizeInBytes() / 4;
+    for (auto _ : state) {
+        auto* t = reinterpret_cast<uint32_t*>(traces.bits());
+        std::fill_n(t, count, 0xFFFFFFFFu);
+        auto* d = reinterpret_cast<uint32_t*>(display.bits());
+        std::memcpy(d, t, size_t(traces.sizeInBytes()));
+        const auto* o = reinterpret_cast<const uint32_t*>(overlay.constBits());
+        for (qsizetype i = 0; i < count; ++i)
+            d[i] &= o[i];
+        benchmark::DoNotOptimize(d);
+        benchmark::ClobberMemory();
+    }
+}
+
+BENCHMARK(scopeSpectrumLine)->Unit(benchmark::kMicrosecond);
+BENCHMARK(scrollTenPoints)->Unit(benchmark::kMicrosecond);
+BENCHMARK(fullRedraw)->Unit(benchmark::kMicrosecond);
+BENCHMARK(floorFillCopyAnd)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
