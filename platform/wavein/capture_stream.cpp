@@ -20,9 +20,9 @@ void CaptureStream::deliver(const int16_t* samples, size_t count)
             if (!m_ring.pop(m_current))
                 break;
             m_filled = 0;
+            m_capacity = m_current->bufferLength & ~1u;  // whole samples only, as queued
         }
-        const uint32_t capacity = m_current->bufferLength & ~1u;  // whole samples only
-        const auto chunk = uint32_t(std::min<size_t>(bytesLeft, capacity - m_filled));
+        const auto chunk = uint32_t(std::min<size_t>(bytesLeft, m_capacity - m_filled));
         if (samples) {
             std::memcpy(m_current->data + m_filled, samples, chunk);
             samples += chunk / sizeof(int16_t);
@@ -31,8 +31,8 @@ void CaptureStream::deliver(const int16_t* samples, size_t count)
         }
         m_filled += chunk;
         bytesLeft -= chunk;
-        if (m_filled == capacity) {
-            rules::markDone(*m_current, capacity);
+        if (m_filled == m_capacity) {
+            rules::markDone(*m_current, m_capacity);
             m_current = nullptr;
         }
     }

@@ -48,7 +48,8 @@ private:
     HeaderRing m_ring;
     // Owned by whoever holds the gate: the callback inside it, else the program.
     WaveHeader* m_current = nullptr;
-    uint32_t m_filled = 0;  // bytes of m_current already recorded
+    uint32_t m_filled = 0;    // bytes of m_current already recorded
+    uint32_t m_capacity = 0;  // bytes m_current takes, fixed when it was taken from the queue
 };
 
 }  // namespace wavein
