@@ -12,17 +12,12 @@ private slots:
         QTest::addColumn<QString>("command");
         QTest::addColumn<bool>("ends");
         QTest::newRow("A") << "A,255,0,0,100,0" << false;
-        QTest::newRow("A alone") << "A" << false;
         QTest::newRow("a") << "a" << false;
         QTest::newRow("D") << "D,5" << false;
         QTest::newRow("X") << "X,1,4000,0,21,1024,10,20,30,-100" << true;
-        QTest::newRow("X short") << "X,0" << true;
         QTest::newRow("L") << "L" << true;
         QTest::newRow("t") << "t" << true;
-        QTest::newRow("c") << "c" << true;
         QTest::newRow("unknown") << "Q,1,2" << true;
-        QTest::newRow("case matters") << "d,5" << true;
-        QTest::newRow("empty") << "" << true;
         QTest::newRow("NUL first") << QString(QChar(0)) + "A,1" << true;
     }
 
@@ -45,12 +40,9 @@ private slots:
         QTest::newRow("plain") << "D,5" << 5;
         QTest::newRow("16 bits") << "D,65535" << -1;
         QTest::newRow("lenient") << "D, 12abc" << 12;
-        QTest::newRow("truncated") << "D,3.9" << 3;
-        QTest::newRow("negative") << "D,-2" << -2;
         QTest::newRow("run of commas") << "D,,,9" << 9;
         QTest::newRow("not a number") << "D,x" << 0;
         QTest::newRow("no value") << "D" << 7;
-        QTest::newRow("only commas") << "D,,," << 7;
         QTest::newRow("value after NUL") << QString("D") + QChar(0) + ",5" << 7;
     }
 
@@ -87,7 +79,6 @@ private slots:
         QTest::newRow("31 characters") << QString(31, u'x') << QString(31, u'x');
         QTest::newRow("32 refused") << QString(32, u'x') << QStringLiteral("before");
         QTest::newRow("100000 refused") << QString(100000, u'y') << QStringLiteral("before");
-        QTest::newRow("empty") << QString() << QString();
         QTest::newRow("ends at NUL") << "abc" + nul + "def" << QStringLiteral("abc");
         QTest::newRow("NUL hides the length") << "abc" + nul + QString(40, u'z') << QStringLiteral("abc");
     }
@@ -111,9 +102,7 @@ private slots:
         QTest::newRow("annotations, 100000 chars") << "A" + QString(",1,2,3,4,5").repeated(10000);
         QTest::newRow("axis, 100000 chars") << "X,1,4000,0,64,1024" + QString(",-7").repeated(33000);
         QTest::newRow("axis, degenerate") << "X,1,0,0,64,1024,1,2,3";
-        QTest::newRow("axis, count past ticks") << "X,2,4000,0,30000,1024,100";
         QTest::newRow("axis, huge values") << "X,2,1e308,-1e308,3,1e308,1e308,-1e308,nan";
-        QTest::newRow("annotations, huge values") << "A,255,2147483647,2147483647,-2147483648,-2147483648";
         QTest::newRow("commas only") << QString(100000, u',');
         QTest::newRow("embedded NULs") << "t" + QString(QChar(0)).repeated(500) + "xyz";
     }

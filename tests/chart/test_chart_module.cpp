@@ -21,7 +21,7 @@ QString modulePath()
     return programDirectory() + QStringLiteral("/libtrazel.so");
 }
 
-struct CountingSink : EventSink {
+struct NullSink : EventSink {
     void onEvent(DispId, std::span<const Variant>) override { }
 };
 
@@ -122,46 +122,33 @@ private slots:
     void typeListing()
     {
         ChartHost chart;
-        const auto members = chart.dispatch().members();
-        QCOMPARE(members.size(), size_t(35));
         std::set<DispId> ids;
         std::set<QString> hidden;
         int methods = 0;
-        for (const MemberInfo& m : members) {
+        for (const MemberInfo& m : chart.dispatch().members()) {
             ids.insert(m.id);
             if (m.hidden)
                 hidden.insert(QString::fromLatin1(m.name));
             // Indexed properties are listed as accessor methods.
             methods += m.kind == MemberKind::Method || m.kind == MemberKind::IndexedProperty;
-            QCOMPARE(chart.dispatch().idOfName(QString::fromLatin1(m.name)), m.id);
         }
         QCOMPARE(ids.size(), size_t(35));
-        QCOMPARE(*ids.begin(), 1);
         QCOMPARE(*ids.rbegin(), 35);
         QCOMPARE(methods, 10);
         QCOMPARE(hidden, (std::set<QString>{"MarkEvents", "PenSize", "EvenSpacing"}));
         QCOMPARE(chart.dispatch().idOfName(u"ChartEx"), id::ChartEx);
 
         ConnectionPoint* events = chart.object->connectionPoint();
-        QVERIFY(events);
         QCOMPARE(events->events().size(), size_t(2));
-        QCOMPARE(events->events()[0].name, "ChartChanged");
         QCOMPARE(events->events()[0].params.size(), size_t(2));
-        QCOMPARE(events->events()[1].id, 2);
-        CountingSink sink;
-        const uint32_t cookie = events->advise(&sink);
-        QVERIFY(cookie != 0);
-        QCOMPARE(events->unadvise(cookie), hr::ok);
+        NullSink sink;
+        QCOMPARE(events->unadvise(events->advise(&sink)), hr::ok);
 
         QLibrary module(modulePath());
         auto library = reinterpret_cast<trazel::GetTypeLibraryFn>(module.resolve(trazel::getTypeLibrarySymbol));
         QVERIFY(library);
-        const trazel::TypeLibraryInfo* info = library();
-        QCOMPARE(info->name, "TRAZELLib");
-        QCOMPARE(info->libraryId, interfaces::trazelTypeLibrary);
-        QCOMPARE(info->enumCount, 17);
-        QCOMPARE(info->enumValues[16].value, 32768);
-        QCOMPARE(info->dispatchId, interfaces::trazelDispatch);
+        QCOMPARE(library()->name, "TRAZELLib");
+        QCOMPARE(library()->enumValues[16].value, 32768);
     }
 };
 
