@@ -111,6 +111,38 @@ private slots:
         QCOMPARE(chart.number(id::Step), 3);
     }
 
+    // Only the newest repeated points fit; they must still be the call's last ones.
+    void negativeStepOnManyPoints()
+    {
+        PictureHost chart(400, 101);
+        chart.bareOverlay();
+        chart.put(id::Step, int16_t(-20));
+        std::vector<int16_t> points(1000, up);
+        std::fill(points.end() - 20, points.end(), 0);  // 20 points x 20 columns = the width
+        QCOMPARE(chart.chartPoints(points), hr::ok);
+        const QImage window = chart.window();
+        QCOMPARE(columnsIn(window, 25, shown(blue)), QList<int>{});
+        QCOMPARE(columnsIn(window, 50, shown(blue)), range(1, 398));
+    }
+
+    // Two points carried from before complete the width together with this
+    // call; the restart still starts at the call's own first point.
+    void restartNeverReadsBeforeTheCall()
+    {
+        PictureHost chart(400, 101);
+        chart.put(id::Step, int16_t(3));
+        chart.bareOverlay();
+        chart.chartPoints({up, up});  // no column yet: two points carried
+        std::vector<int16_t> points(1198, up);
+        for (size_t i = 0; i < points.size(); i += 3)
+            points[i] = 0;
+        QCOMPARE(chart.chart(SafeArray::shorts1D(points)), hr::ok);
+        const QImage window = chart.window();
+        QCOMPARE(columnsIn(window, 25, shown(blue)), QList<int>{});
+        QCOMPARE(columnsIn(window, 50, shown(blue)), range(1, 398));
+        QCOMPARE(window.pixel(0, 50), shown(blue & silver));  // the trace ANDed with the border
+    }
+
     void chartAndChartExDiffer_data()
     {
         QTest::addColumn<int>("step");
@@ -320,27 +352,6 @@ private slots:
         chart.put(id::BaseLine, int16_t(1), Variant(int32_t(up)));
         QCOMPARE(chart.chart(SafeArray::shorts2D(2, 3, {0, 0, 0, 0, 0, 0})), hr::ok);
         comparePixels(chart.window(), pixels);
-    }
-
-    // One point per call: the point's row in column 398.
-    void singleValues_data()
-    {
-        QTest::addColumn<Variant>("value");
-        QTest::addColumn<int>("row");
-        QTest::newRow("16-bit") << Variant(int16_t(up)) << 25;
-        QTest::newRow("32-bit: low 16 bits") << Variant(int32_t(0x14000)) << 25;
-        QTest::newRow("float: truncated") << Variant(16384.9f) << 25;
-        QTest::newRow("double: truncated") << Variant(-16384.7) << 75;
-        QTest::newRow("double: low 16 bits of the integer") << Variant(98304.0) << 100;
-    }
-    void singleValues()
-    {
-        QFETCH(Variant, value);
-        QFETCH(int, row);
-        PictureHost chart(400, 101);
-        chart.bareOverlay();
-        QCOMPARE(chart.chart(value), hr::ok);
-        QCOMPARE(rowsIn(chart.window(), 398, shown(blue)), QList<int>{row});
     }
 
     void ignoredInput_data()
