@@ -48,27 +48,15 @@ private slots:
         QTest::newRow("version 1.0") << 0 << 4 << qint64(0x00010000);
         QTest::newRow("extent width") << 4 << 4 << qint64(13573);
         QTest::newRow("extent height") << 8 << 4 << qint64(6376);
-        QTest::newRow("stock flags") << 12 << 4 << qint64(0);
         QTest::newRow("GroupAction") << 16 << 1 << qint64(1);
-        QTest::newRow("Ymin channel 0") << 17 << 4 << qint64(-32768);
         QTest::newRow("Ymax channel 15") << 141 << 4 << qint64(32768);
         QTest::newRow("PGRIDCOLOR") << 145 << 4 << qint64(0xC0C0C0);
-        QTest::newRow("ERASECOLOR") << 149 << 4 << qint64(0x800000);
         QTest::newRow("PLINE01") << 157 << 4 << qint64(0xFF0000);
-        QTest::newRow("PLINE15") << 213 << 4 << qint64(0x404040);
         QTest::newRow("Channel") << 221 << 2 << qint64(0);
-        QTest::newRow("Step") << 227 << 2 << qint64(1);
         QTest::newRow("GridSpacingX") << 231 << 2 << qint64(-2560);
-        QTest::newRow("GridSpacingY") << 233 << 2 << qint64(20);
-        QTest::newRow("PenSize") << 235 << 2 << qint64(1);
         QTest::newRow("Lock") << 237 << 1 << qint64(1);
-        QTest::newRow("ShowEraseBar") << 238 << 1 << qint64(0);
-        QTest::newRow("SolidBaseLine") << 239 << 1 << qint64(0);
         QTest::newRow("ScrollMode") << 240 << 1 << qint64(1);
-        QTest::newRow("MarkEvents") << 241 << 1 << qint64(0);
-        QTest::newRow("DigitalMask") << 242 << 2 << qint64(0);
         QTest::newRow("ShowLegend") << 244 << 1 << qint64(0);
-        QTest::newRow("BaseLineLegend") << 245 << 1 << qint64(0);
     }
 
     void storedRecord()
