@@ -1,0 +1,109 @@
+// One tick of the main loop with a frame to draw: the ring, the FFT through
+// the component, the levels, the lines, ChartEx and AddLine, on a chart of
+// 1920 columns, for each FFT size and scaling. Also counts what a tick allocates.
+#include "counting_allocator.h"
+#include "form1.h"
+
+#include <wavein/scripted_wavein.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QRadioButton>
+#include <QToolButton>
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <numbers>
+
+BENCH_DEFINE_COUNTING_ALLOCATOR
+
+using namespace vellarin;
+
+namespace {
+
+constexpr int chartColumns = 1920;
+
+class SilentMessages final : public MessageSink {
+public:
+    void show(const QString&) override {}
+};
+
+// Two tones and a little noise, from a table so the device costs nothing.
+const std::vector<int16_t>& soundTable()
+{
+    static const std::vector<int16_t> table = [] {
+        std::vector<int16_t> t(1 << 16);
+        uint32_t noise = 1;
+        for (size_t n = 0; n < t.size(); ++n) {
+            noise = noise * 1664525u + 1013904223u;
+            const double v = 9000 * std::sin(2 * std::numbers::pi * 1000.0 * n / 44100)
+                           + 3000 * std::sin(2 * std::numbers::pi * 7300.0 * n / 44100) + int(noise >> 22) - 512;
+            t[n] = int16_t(std::lround(v));
+        }
+        return t;
+    }();
+    return table;
+}
+
+void tick(benchmark::State& state)
+{
+    const auto fftSize = int32_t(state.range(0));
+    const char* scalings[] = {"StandardX", "LogX", "FullFreqX"};
+    const char* scaling = scalings[state.range(1)];
+
+    wavein::ScriptedWaveIn device;
+    SilentMessages messages;
+    Form1 window({device, messages});
+    window.show();
+    // The chart takes the window's extra width: grow the window until it has 1920 columns.
+    window.resize(window.width() + chartColumns - window.chart().xmax(), 1000);
+    QApplication::processEvents();
+    if (window.chart().xmax() != chartColumns) {
+        state.SkipWithError("the chart does not reach 1920 columns");
+        return;
+    }
+
+    window.Combo1->setEditText("44100");
+    window.Combo2->setEditText(QString::number(fftSize));
+    window.Command1->click();
+    window.findChild<QRadioButton*>(scaling)->click();
+    const std::vector<int16_t>& sound = soundTable();
+    const auto samples = [&sound](uint64_t n) { return sound[n % sound.size()]; };
+    device.completeBuffers(fftSize / 512, samples);
+    window.timerTick();
+
+    long allocations = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        device.completeBuffers(1, samples);
+        state.ResumeTiming();
+        const long before = bench::allocations.load(std::memory_order_relaxed);
+        window.timerTick();
+        allocations += bench::allocations.load(std::memory_order_relaxed) - before;
+    }
+    state.counters["allocations/tick"] = double(allocations) / double(state.iterations());
+    state.SetLabel(scaling);
+    window.Command2->click();
+}
+
+BENCHMARK(tick)
+    ->ArgNames({"N", "scaling"})
+    ->ArgsProduct({{1024, 2048, 4096, 8192, 16384}, {0, 1, 2}})
+    ->Unit(benchmark::kMicrosecond)
+    ->MinTime(0.3)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
