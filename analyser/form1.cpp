@@ -88,8 +88,7 @@ void Form1::formLoad()
 
     if (!allocateBufferPool()) {
         m_services.messages.show(QStringLiteral("Failed to allocate memory for sound input device!"));
-        // Without the whole pool there is nothing to capture into.
-        Command1->setEnabled(false);
+        setControlsForRunState(RunState::Stopped);
         return;
     }
 
@@ -148,6 +147,9 @@ void Form1::setControlsForRunState(RunState run)
     const bool horizontalAllowed = capturing && !Check1->isChecked();
     Option4->setEnabled(horizontalAllowed);
     Option6->setEnabled(horizontalAllowed);
+    // Without the whole buffer pool there is nothing to capture into.
+    if (!m_state->BufferPoolReady)
+        Command1->setEnabled(false);
 }
 
 void Form1::stopCapture()

@@ -138,6 +138,8 @@ private slots:
 
         QCOMPARE(s.BufferPoolReady, poolReady);
         QCOMPARE(f.window->Command1->isEnabled(), poolReady);
+        f.window->setControlsForRunState(RunState::Stopped);
+        QCOMPARE(f.window->Command1->isEnabled(), poolReady);
         const auto allocated = std::count_if(s.BufferMemory.begin(), s.BufferMemory.end(),
                                              [](const auto& block) { return block != nullptr; });
         QCOMPARE(int(allocated), std::min(blocksAvailable, 256));
