@@ -142,6 +142,23 @@ const std::vector<std::pair<const char*, std::function<void(const QString&)>>> s
          c.points(values);
          c.save(path);
      }},
+    {"digital_scope_lane_with_marks",
+     [](const QString& path) {
+         Chart c(400, 120);
+         c.put(id::ScrollMode, Variant::fromBool(false));
+         c.put(id::Channel, int16_t(0));
+         c.put(id::DigitalMask, int16_t(4));
+         c.put(id::MarkEvents, Variant::fromBool(true));
+         for (int call = 0; call < 25; ++call) {
+             std::vector<int16_t> values(12);
+             for (int i = 0; i < 12; ++i) {
+                 const int n = call * 12 + i;
+                 values[i] = int16_t((((n / 10) & 1) << 2) | (n % 37 == 0 ? 2 : 0) | (n % 74 == 0 ? 1 : 0));
+             }
+             c.points(values);
+         }
+         c.save(path);
+     }},
     {"annotations_and_text",
      [](const QString& path) {
          Chart c(400, 200);
