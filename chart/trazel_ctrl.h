@@ -8,7 +8,9 @@
 
 #include <automation/component.h>
 
+#include <QPoint>
 #include <QPointer>
+#include <QSize>
 
 namespace trazel {
 
