@@ -46,13 +46,10 @@ private slots:
         QTest::addColumn<double>("amplitude");
         QTest::addColumn<int>("level");
         QTest::newRow("silence") << 0.0 << -31211;
-        QTest::newRow("below the floor") << 1e-9 << -31211;
         QTest::newRow("the floor") << 5e-5 << -31211;
         QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << -31211;
         QTest::newRow("one") << 1.0 << 0;
         QTest::newRow("one decade") << 10.0 << 7257;  // 7256.66
-        QTest::newRow("two decades") << 100.0 << 14513;
-        QTest::newRow("three decades") << 1000.0 << 21770;
         QTest::newRow("four decades") << 10000.0 << 29027;
         QTest::newRow("full scale") << 32767.0 << 32767;
         QTest::newRow("beyond full scale") << 40000.0 << 32767;
@@ -73,13 +70,10 @@ private slots:
         QTest::addColumn<int>("value");
         QTest::newRow("full window, negative") << 0 << 32767 << -5 << 0;
         QTest::newRow("full window, NoData") << 0 << 32767 << int(NoData) << 0;
-        QTest::newRow("full window, zero") << 0 << 32767 << 0 << 0;
-        QTest::newRow("full window, one") << 0 << 32767 << 1 << 1;
         QTest::newRow("full window, inside") << 0 << 32767 << 16000 << 16000;
         QTest::newRow("full window, top") << 0 << 32767 << 32767 << 32767;
         QTest::newRow("zoomed, below") << 1000 << 2000 << 999 << 0;
         QTest::newRow("zoomed, half way ties to even") << 1000 << 2000 << 1500 << 16384;
-        QTest::newRow("zoomed, quarter") << 1000 << 2000 << 1250 << 8192;
         QTest::newRow("zoomed, above") << 1000 << 2000 << 2500 << 32767;
         QTest::newRow("window below NoData") << -70000 << 0 << int(NoData) << 17428;
     }
@@ -152,8 +146,6 @@ private slots:
 
         QTest::newRow("log: bin 1 beats bin 0 on column 0")
             << 1024 << 500 << true << false << -20000 << Points{{0, 100}, {1, 200}} << Points{{0, 200}};
-        QTest::newRow("log: bin 0 stays when higher")
-            << 1024 << 500 << true << false << -20000 << Points{{0, 300}, {1, 200}} << Points{{0, 300}};
         QTest::newRow("log: bin 2 on column 56, interpolated towards")
             << 1024 << 500 << true << false << 0 << Points{{0, 0}, {1, 0}, {2, 5600}}
             << Points{{1, 100}, {28, 2800}, {55, 5500}, {56, 5600}};
@@ -211,7 +203,6 @@ private slots:
             << 0 << true << Points{{0, 0}, {100, 0}, {150, 50}, {512, 412}, {513, 0}, {600, 0}};
         QTest::newRow("panned") << 100 << false << Points{{0, 0}, {412, 412}, {413, NoData}};
         QTest::newRow("panned past the arrays") << 16300 << false << Points{{0, NoData}, {599, NoData}};
-        QTest::newRow("panned past the arrays, zoomed") << 16300 << true << Points{{0, 0}, {599, 0}};
     }
 
     void standardWaterfallLine()
@@ -236,9 +227,7 @@ private slots:
         QTest::addColumn<bool>("alongHeight");
         QTest::newRow("log, right to left") << "LogX" << 2 << true;
         QTest::newRow("log, inverted right to left") << "LogX" << 5 << true;
-        QTest::newRow("log, -45 degree") << "LogX" << 4 << false;
         QTest::newRow("full-fit, inverted right to left") << "FullFreqX" << 5 << true;
-        QTest::newRow("full-fit, bottom to top") << "FullFreqX" << 1 << false;
         QTest::newRow("standard, right to left") << "StandardX" << 2 << false;
     }
 
