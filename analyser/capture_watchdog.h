@@ -21,7 +21,7 @@ public:
     };
 
     // A device may take this long to deliver its first buffer after Start.
-    static constexpr int64_t firstBufferMs = 3000;
+    static constexpr int64_t firstBufferMs = 5000;
     // Quiet limits in buffer periods, and their least length in time.
     static constexpr int suspectBuffers = 3;
     static constexpr int64_t suspectLeastMs = 100;

@@ -339,7 +339,7 @@ private slots:
         QTest::newRow("44100, quiet 600 ms") << "44100" << true << false << 600 << true;
         QTest::newRow("8000, quiet 700 ms") << "8000" << true << false << 700 << true;
         QTest::newRow("stream failed, quiet 140 ms") << "44100" << true << true << 140 << true;
-        QTest::newRow("first buffer never") << "44100" << false << false << 3200 << true;
+        QTest::newRow("first buffer never") << "44100" << false << false << 5200 << true;
         QTest::newRow("stream failed before the first buffer") << "44100" << false << true << 140 << true;
     }
 
