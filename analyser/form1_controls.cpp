@@ -5,6 +5,7 @@
 #include "form1_layout.h"
 #include "picture_icons.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFont>
@@ -60,6 +61,16 @@ QRadioButton* option(QWidget* parent, const char* name, const char* caption, con
     return button;
 }
 
+// Qt's automatic exclusivity looks at every radio button below the parent,
+// so the waterfall's options inside Frame2 would join the window's scaling
+// options; an explicit group keeps each set to itself.
+void exclusiveGroup(QWidget* owner, std::initializer_list<QRadioButton*> buttons)
+{
+    auto* group = new QButtonGroup(owner);
+    for (QRadioButton* b : buttons)
+        group->addButton(b);
+}
+
 }  // namespace
 
 void Form1::buildControls()
@@ -90,6 +101,7 @@ void Form1::buildControls()
     FullFreqX = option(this, "FullFreqX", "Full-Fit Freq Scaling", "Compress or strech the spectrum to fit the chart");
     StandardX = option(this, "StandardX", "Standard Freq Scaling", "One pixel line for each frequency component");
     StandardX->setChecked(true);
+    exclusiveGroup(this, {LogX, FullFreqX, StandardX});
 
     Frame1 = named(new QGroupBox(QStringLiteral("Spectrum"), this), "Frame1");
     Persist = named(new QCheckBox(QStringLiteral("Persist"), Frame1), "Persist");
@@ -112,6 +124,7 @@ void Form1::buildControls()
     Option5 = option(Frame2, "Option5", "Top to Bottom");
     Option6 = option(Frame2, "Option6", "i Right to Left");
     Option2->setChecked(true);
+    exclusiveGroup(Frame2, {Option1, Option2, Option3, Option4, Option5, Option6});
     Check1 = named(new QCheckBox(QStringLiteral("3D"), Frame2), "Check1");
     Check1->setChecked(true);
     Check1->setEnabled(false);

@@ -429,6 +429,13 @@ private slots:
         w.StandardX->click();
         QCOMPARE(w.state().FreqScaling, int16_t(StandardScaling));
         QCOMPARE(w.Label4->text(), QString::number((w.chart().xmax() - 1) * 11025.0 / 1024, 'f', 1) + "Hz");
+
+        // Clicking the option already chosen keeps it chosen, in both groups.
+        w.StandardX->click();
+        QVERIFY(w.StandardX->isChecked());
+        QCOMPARE(w.selectedScaling(), int16_t(StandardScaling));
+        w.Option2->click();
+        QVERIFY(w.Option2->isChecked());
     }
 
     void panningRelabelsAndTheRateIsReadFromTheText()
