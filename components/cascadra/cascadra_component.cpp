@@ -120,9 +120,9 @@ HResult Cascadra::addLine(const Variant& line)
     if (HResult r = levelsOf(line, levels); failed(r))
         return r;
     fitPicture();
-    m_picture.addLine(levels);
+    const LineChange change = m_picture.addLine(levels);
     if (m_view)
-        m_view->update();
+        m_view->showLine(change);
     return hr::ok;
 }
 
@@ -130,7 +130,7 @@ HResult Cascadra::copyToClipboard()
 {
     auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
     fitPicture();
-    if (!app || m_picture.image().isNull())
+    if (!app || m_picture.isNull())
         return hr::fail;
     QGuiApplication::clipboard()->setImage(m_picture.image());
     return hr::ok;

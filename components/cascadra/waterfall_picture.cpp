@@ -2,6 +2,8 @@
 
 #include "colour_scale.h"
 
+#include <QPainter>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -29,9 +31,21 @@ QRgb flankShade(QRgb c, int k, int height)
     return qRgb(qRed(c) * light >> 8, qGreen(c) * light >> 8, qBlue(c) * light >> 8);
 }
 
+int wrapped(int value, int extent) { return (value % extent + extent) % extent; }
+
 }  // namespace
 
 WaterfallPicture::WaterfallPicture() = default;
+
+void WaterfallPicture::adopt(QImage image)
+{
+    m_image = std::move(image);
+    m_bits = m_image.isNull() ? nullptr : reinterpret_cast<QRgb*>(m_image.bits());
+    m_stride = m_image.bytesPerLine() / qsizetype(sizeof(QRgb));
+    m_width = m_image.width();
+    m_height = m_image.height();
+    m_origin = {};
+}
 
 void WaterfallPicture::resize(QSize size)
 {
@@ -44,19 +58,20 @@ void WaterfallPicture::resize(QSize size)
         next.fill(scale().backdrop());
     }
     if (!next.isNull() && !m_image.isNull()) {
+        const QImage seen = image();
         const LinePlacement p = placement();
-        const int columns = std::min(size.width(), m_image.width());
-        const int rows = std::min(size.height(), m_image.height());
-        const int fromX = p.anchorRight ? m_image.width() - columns : 0;
+        const int columns = std::min(size.width(), m_width);
+        const int rows = std::min(size.height(), m_height);
+        const int fromX = p.anchorRight ? m_width - columns : 0;
         const int toX = p.anchorRight ? size.width() - columns : 0;
-        const int fromY = p.anchorBottom ? m_image.height() - rows : 0;
+        const int fromY = p.anchorBottom ? m_height - rows : 0;
         const int toY = p.anchorBottom ? size.height() - rows : 0;
         for (int y = 0; y < rows; ++y)
             std::memcpy(reinterpret_cast<QRgb*>(next.scanLine(toY + y)) + toX,
-                        reinterpret_cast<const QRgb*>(m_image.constScanLine(fromY + y)) + fromX,
+                        reinterpret_cast<const QRgb*>(seen.constScanLine(fromY + y)) + fromX,
                         static_cast<size_t>(columns) * sizeof(QRgb));
     }
-    m_image = std::move(next);
+    adopt(std::move(next));
 }
 
 void WaterfallPicture::setLayout(Direction direction, bool view3D, int depth)
@@ -71,48 +86,51 @@ void WaterfallPicture::setLayout(Direction direction, bool view3D, int depth)
 
 void WaterfallPicture::clear()
 {
-    if (!m_image.isNull())
-        m_image.fill(scale().backdrop());
+    for (int y = 0; y < m_height; ++y)
+        std::fill(row(y), row(y) + m_width, scale().backdrop());
 }
 
-void WaterfallPicture::addLine(std::span<const int16_t> line)
+LineChange WaterfallPicture::addLine(std::span<const int16_t> line)
 {
     if (m_image.isNull())
-        return;
+        return {};
     const LinePlacement at = placement();
     scrollHistory(at.scroll);
     const int pixels = pixelsAlong(at, m_image.size());
+    if (pixels <= 0)
+        return {at.scroll, {}};
     if (m_view3D)
         drawRelief(at, line, pixels);
     else
         drawFlat(at, line, pixels);
+    const QPoint end = at.origin + (pixels - 1) * at.step;
+    QRect drawn(QPoint(std::min(at.origin.x(), end.x()), std::min(at.origin.y(), end.y())),
+                QPoint(std::max(at.origin.x(), end.x()), std::max(at.origin.y(), end.y())));
+    if (m_view3D)
+        drawn |= drawn.translated(m_depth * at.rise);
+    return {at.scroll, drawn & QRect(QPoint(), m_image.size())};
 }
 
-// Moves every row by one memmove, walking the rows so that each is read
-// before it is overwritten; the ground uncovered at the edges is backdrop.
+// The history moves by `by` when the origin moves the other way; what comes
+// round from the far edges is the ground uncovered at the near ones.
 void WaterfallPicture::scrollHistory(QPoint by)
 {
-    const int width = m_image.width(), height = m_image.height();
     const int dx = by.x(), dy = by.y();
-    const int rowsKept = height - std::abs(dy), columnsKept = width - std::abs(dx);
-    const QRgb ground = scale().backdrop();
-    if (rowsKept <= 0 || columnsKept <= 0) {
-        m_image.fill(ground);
+    if (std::abs(dx) >= m_width || std::abs(dy) >= m_height) {
+        clear();
         return;
     }
-    for (int k = 0; k < rowsKept; ++k) {
-        const int to = dy > 0 ? height - 1 - k : k;
-        QRgb* target = row(to);
-        const QRgb* source = row(to - dy);
-        std::memmove(target + std::max(dx, 0), source + std::max(-dx, 0), static_cast<size_t>(columnsKept) * sizeof(QRgb));
-        if (dx > 0)
-            std::fill(target, target + dx, ground);
-        else if (dx < 0)
-            std::fill(target + columnsKept, target + width, ground);
+    const QRgb ground = scale().backdrop();
+    m_origin = {wrapped(m_origin.x() - dx, m_width), wrapped(m_origin.y() - dy, m_height)};
+    for (int k = 0; k < std::abs(dy); ++k) {
+        QRgb* uncovered = row(storedY(dy > 0 ? k : m_height - 1 - k));
+        std::fill(uncovered, uncovered + m_width, ground);
     }
-    const int firstVacated = dy > 0 ? 0 : rowsKept;
-    for (int y = firstVacated; y < firstVacated + std::abs(dy); ++y)
-        std::fill(row(y), row(y) + width, ground);
+    for (int k = 0; k < std::abs(dx); ++k) {
+        const int x = storedX(dx > 0 ? k : m_width - 1 - k);
+        for (int y = 0; y < m_height; ++y)
+            row(y)[x] = ground;
+    }
 }
 
 void WaterfallPicture::drawFlat(const LinePlacement& at, std::span<const int16_t> line, int pixels)
@@ -121,14 +139,13 @@ void WaterfallPicture::drawFlat(const LinePlacement& at, std::span<const int16_t
     const int drawn = std::min<int>(pixels, static_cast<int>(line.size()));
     QPoint p = at.origin;
     for (int i = 0; i < pixels; ++i, p += at.step)
-        row(p.y())[p.x()] = i < drawn ? colours.colourOf(line[static_cast<size_t>(i)]) : colours.noData();
+        pixel(p) = i < drawn ? colours.colourOf(line[static_cast<size_t>(i)]) : colours.noData();
 }
 
 void WaterfallPicture::drawRelief(const LinePlacement& at, std::span<const int16_t> line, int pixels)
 {
     const ColourScale& colours = scale();
     const QRgb ground = colours.backdrop();
-    const int width = m_image.width(), height = m_image.height();
     QPoint base = at.origin;
     for (int i = 0; i < pixels; ++i, base += at.step) {
         const int16_t level = i < static_cast<int>(line.size()) ? line[static_cast<size_t>(i)] : noDataLevel;
@@ -136,12 +153,47 @@ void WaterfallPicture::drawRelief(const LinePlacement& at, std::span<const int16
         const int height3D = level == noDataLevel ? 0 : reliefHeight(level, m_depth);
         QPoint p = base;
         for (int k = 0; k <= height3D; ++k, p += at.rise) {
-            if (p.x() < 0 || p.y() < 0 || p.x() >= width || p.y() >= height)
+            if (p.x() < 0 || p.y() < 0 || p.x() >= m_width || p.y() >= m_height)
                 break;
-            QRgb& pixel = row(p.y())[p.x()];
-            if (at.newestInFront || pixel == ground)
-                pixel = flankShade(surface, k, height3D);
+            QRgb& target = pixel(p);
+            if (at.newestInFront || target == ground)
+                target = flankShade(surface, k, height3D);
         }
+    }
+}
+
+QImage WaterfallPicture::image() const
+{
+    if (m_image.isNull())
+        return {};
+    QImage seen(m_image.size(), QImage::Format_RGB32);
+    const int right = m_width - m_origin.x();  // columns before the seam
+    for (int y = 0; y < m_height; ++y) {
+        const QRgb* stored = row(storedY(y));
+        auto* target = reinterpret_cast<QRgb*>(seen.scanLine(y));
+        std::copy(stored + m_origin.x(), stored + m_width, target);
+        std::copy(stored, stored + m_origin.x(), target + right);
+    }
+    return seen;
+}
+
+void WaterfallPicture::paint(QPainter& painter, const QRect& area) const
+{
+    const QRect wanted = area & QRect(QPoint(), m_image.size());
+    if (wanted.isEmpty())
+        return;
+    // The seams split the picture as seen into up to four pieces, each one
+    // stored in a single block.
+    const int seamX = m_width - m_origin.x(), seamY = m_height - m_origin.y();
+    const QRect pieces[] = {
+        QRect(0, 0, seamX, seamY), QRect(seamX, 0, m_origin.x(), seamY),
+        QRect(0, seamY, seamX, m_origin.y()), QRect(seamX, seamY, m_origin.x(), m_origin.y())};
+    for (const QRect& piece : pieces) {
+        const QRect part = piece & wanted;
+        if (part.isEmpty())
+            continue;
+        const QPoint stored(storedX(part.left()), storedY(part.top()));
+        painter.drawImage(part.topLeft(), m_image, QRect(stored, part.size()));
     }
 }
 

@@ -20,14 +20,20 @@ WaterfallView::WaterfallView(WaterfallPicture& picture, PointerHandler onPointer
 
 void WaterfallView::fitPicture() { m_picture.resize(size()); }
 
+void WaterfallView::showLine(const LineChange& change)
+{
+    scroll(change.scroll.x(), change.scroll.y());
+    update(change.drawn);
+}
+
 void WaterfallView::paintEvent(QPaintEvent* event)
 {
     fitPicture();
     QPainter painter(this);
-    if (m_picture.image().isNull())
+    if (m_picture.isNull())
         painter.fillRect(event->rect(), QColor::fromRgb(ColourScale::instance().backdrop()));
     else
-        painter.drawImage(event->rect().topLeft(), m_picture.image(), event->rect());
+        m_picture.paint(painter, event->rect());
 }
 
 void WaterfallView::resizeEvent(QResizeEvent*) { fitPicture(); }

@@ -8,6 +8,7 @@
 namespace cascadra {
 
 class WaterfallPicture;
+struct LineChange;
 
 class WaterfallView final : public QWidget {
 public:
@@ -18,6 +19,9 @@ public:
     // Brings the picture to the widget's current size; a hidden widget gets
     // no resize event until it is shown, so callers ask before drawing.
     void fitPicture();
+    // Moves what is on screen with the history and repaints only the new
+    // line and the ground it uncovered.
+    void showLine(const LineChange& change);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

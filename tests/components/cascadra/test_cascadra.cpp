@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QScreen>
 #include <QTest>
 #include <QWidget>
 
@@ -88,6 +89,36 @@ private slots:
                                          .arg(line).arg(i).arg(base.x()).arg(base.y())));
             }
         }
+    }
+
+    // Hundreds of lines carry the history round and off the picture's edges
+    // in both axes: it must still read as one unbroken picture, whole and in
+    // any part repainted alone.
+    void longHistoryShowsWithoutSeams_data()
+    {
+        QTest::addColumn<int>("direction");
+        for (int d = 0; d <= 5; ++d)
+            QTest::addRow("direction %d", d) << d;
+    }
+    void longHistoryShowsWithoutSeams()
+    {
+        QFETCH(int, direction);
+        WaterfallProbe waterfall(pictureSize, direction, 0);
+        const QRgb ground = waterfall.picture().pixel(0, 0);
+        const int reach = pictureSize.width() + pictureSize.height(), lines = 2 * reach + 7;
+        for (int line = 0; line < lines; ++line)
+            QCOMPARE(waterfall.addLine(lineOf(line % 4, 200)), hr::ok);
+
+        QImage expected(pictureSize, QImage::Format_RGB32);
+        expected.fill(ground);
+        for (int age = 0; age < reach; ++age)
+            for (int i = 0; i < 200; ++i)
+                if (const QPoint p = basePixel(direction, false, 0, pictureSize, age, i); inside(p, pictureSize))
+                    expected.setPixel(p, waterfall.colourOf(levelAt((lines - 1 - age) % 4, i)));
+        QCOMPARE(waterfall.picture(), expected);
+        const QRect part(pictureSize.width() / 3, pictureSize.height() / 4, pictureSize.width() / 2,
+                         pictureSize.height() / 2);
+        QCOMPARE(waterfall.view()->grab(part).toImage().convertToFormat(QImage::Format_RGB32), expected.copy(part));
     }
 
     void reliefRisesWithTheLevel_data() { addDirections(); }
@@ -295,6 +326,27 @@ private slots:
             QTest::mouseMove(waterfall.view(), position);
         QVERIFY(!sink.received.empty());
         QCOMPARE(sink.received.back(), std::make_tuple(cascadra::eventid::CursorMoved, position.x(), position.y()));
+    }
+
+    // On screen the history moves with the window system's scrolling and only
+    // the new line is painted: what the window shows must stay the picture,
+    // also when several lines arrive between two repaints.
+    void theWindowFollowsThePicture_data() { addDirections(); }
+    void theWindowFollowsThePicture()
+    {
+        QFETCH(int, direction);
+        QFETCH(bool, view3D);
+        WaterfallProbe waterfall(pictureSize, direction, view3D);
+        QWidget* view = waterfall.view();
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view));
+        for (int burst = 0; burst < 40; ++burst) {
+            for (int line = 0; line <= burst % 3; ++line)
+                QCOMPARE(waterfall.addLine(lineOf((burst + line) % 4, 1 + burst * 7 % 200)), hr::ok);
+            QCoreApplication::processEvents();
+        }
+        const QImage onScreen = view->screen()->grabWindow(view->winId()).toImage();
+        QCOMPARE(onScreen.convertToFormat(QImage::Format_RGB32), waterfall.picture());
     }
 
     void clipboardHoldsThePicture()
