@@ -25,6 +25,8 @@ void ChartPicture::resize(int width, int height)
     GridOverlay = QImage(width, height, QImage::Format_RGB32);
     FadeSurface = QImage(width, height, QImage::Format_RGB32);
     m_window = QImage(width, height, QImage::Format_RGB32);
+    m_ink.reset(width, height);
+    m_stale.reset(width, height);
 }
 
 void ChartPicture::redraw(TrazelState& state)
@@ -32,6 +34,8 @@ void ChartPicture::redraw(TrazelState& state)
     if (!hasSurfaces())
         return;
     drawStaticPicture(state, {DisplayImage, TraceLayer, GridOverlay, FadeSurface});
+    m_ink.noteAll();
+    m_stale.noteAll();
     showOnWindow(GridOverlay);
 }
 
@@ -78,26 +82,26 @@ void ChartPicture::plot(TrazelState& s, const int16_t* samples, int points, int 
     SampleView view{samples, channels, 0};
     if (repeat > 1 && !m_expansion.expand(samples, channels, repeat, plan.start, total - plan.start, view))
         return;
-    plotTraces(s, TraceLayer, view, plan);
+    plotTraces(s, TraceLayer, m_ink, view, plan);
 
     if (!s.ScrollMode)
         advanceSweep(s, plan.columns);
     s.StepCountdown = countdown;
     // A cross-hair figure on the window stays undisturbed; the traces show
     // with the first call after it is gone.
-    if (!s.CrossHairShown) {
-        andSurfaces(DisplayImage, TraceLayer, GridOverlay);
-        showOnWindow(DisplayImage);
-    }
+    m_stale.unite(m_ink);
+    if (!s.CrossHairShown)
+        composeOnWindow();
     s.RestartPending = false;
 }
 
 void ChartPicture::makeRoom(const TrazelState& s, int columns)
 {
-    Raster traces(TraceLayer);
+    Raster traces(TraceLayer, &m_ink);
     const int width = s.ChartWidth;
     if (s.ScrollMode) {
         shiftLeft(TraceLayer, columns);
+        m_ink.noteAll();
         traces.fillColumns(width - columns, width, backgroundOf(s));
         return;
     }
@@ -109,10 +113,12 @@ void ChartPicture::makeRoom(const TrazelState& s, int columns)
 
 void ChartPicture::restartTraceLayer(const TrazelState& s)
 {
-    if (s.ScrollMode || !s.SumWaveforms)
-        Raster(TraceLayer).fill(backgroundOf(s));
-    else if (s.Persist > 0)
+    if (s.ScrollMode || !s.SumWaveforms) {
+        clearInk(backgroundOf(s));
+    } else if (s.Persist > 0) {
         blendSurface(TraceLayer, FadeSurface, s.Persist % 256);
+        m_ink.noteAll();
+    }
     // Summing without Persist draws the new sweep over the old ones.
 }
 
@@ -123,7 +129,50 @@ void ChartPicture::advanceSweep(TrazelState& s, int columns)
         sweep -= s.ChartWidth;
     s.SweepX = int16_t(sweep);
     if (s.ShowEraseBar)
-        Raster(TraceLayer).solidColumn(sweep + 1, 0, s.ChartHeight, surfaceColour(s.tools.eraseBar.colour));
+        Raster(TraceLayer, &m_ink).solidColumn(sweep + 1, 0, s.ChartHeight, surfaceColour(s.tools.eraseBar.colour));
+}
+
+namespace {
+
+// The window is told of changes in bands of columns: few enough rectangles
+// to repaint cheaply, narrow enough to follow a trace closely.
+constexpr int band = 64;
+
+}  // namespace
+
+// Only where the last traces went can the layer differ from its background.
+void ChartPicture::clearInk(QRgb background)
+{
+    m_stale.unite(m_ink);
+    Raster traces(TraceLayer);
+    if (m_ink.all())
+        traces.fill(background);
+    else
+        for (int first = 0; first < m_ink.width(); first += band)
+            if (const QRect r = m_ink.band(first, first + band - 1); !r.isEmpty())
+                traces.fillRect(r.left(), r.top(), r.right() + 1, r.bottom() + 1, background, background);
+    m_ink.clear();
+}
+
+void ChartPicture::composeOnWindow()
+{
+    if (m_stale.all()) {
+        andSurfaces(DisplayImage, TraceLayer, GridOverlay);
+        m_stale.clear();
+        showOnWindow(DisplayImage);
+        return;
+    }
+    QRegion changed;
+    for (int first = 0; first < m_stale.width(); first += band)
+        if (const QRect r = m_stale.band(first, first + band - 1); !r.isEmpty()) {
+            andSurfacesInto(DisplayImage, m_window, TraceLayer, GridOverlay, r);
+            changed += r;
+        }
+    m_stale.clear();
+    if (windowPartChanged)
+        windowPartChanged(changed);
+    else if (windowChanged)
+        windowChanged();
 }
 
 void ChartPicture::showOnWindow(const QImage& picture)

@@ -3,10 +3,12 @@
 // image its window shows. The control decides when to resize, redraw and
 // plot; this class does the drawing.
 #include "plot_call.h"
+#include "raster.h"
 #include "step_expansion.h"
 #include "trazel_state.h"
 
 #include <QImage>
+#include <QRegion>
 
 #include <functional>
 
@@ -16,6 +18,8 @@ class ChartPicture {
 public:
     // Told whenever the window image changed, so the window can be repainted.
     std::function<void()> windowChanged;
+    // Told instead, when set, if only this part of the window image changed.
+    std::function<void(const QRegion&)> windowPartChanged;
 
     bool hasSurfaces() const { return !DisplayImage.isNull(); }
 
@@ -49,11 +53,19 @@ private:
     void makeRoom(const TrazelState& state, int columns);
     // A fresh sweep: cleared, faded by Persist, or kept for summing.
     void restartTraceLayer(const TrazelState& state);
+    void clearInk(QRgb background);
     void advanceSweep(TrazelState& state, int columns);
     void showOnWindow(const QImage& picture);
+    // DisplayImage = TraceLayer AND GridOverlay, onto the window too, where
+    // either may have changed since the last time.
+    void composeOnWindow();
 
     QImage m_window;
     StepExpansion m_expansion;
+    // Where TraceLayer may differ from the background colour.
+    ColumnSpans m_ink;
+    // Where DisplayImage and the window may lag behind the trace layer.
+    ColumnSpans m_stale;
 };
 
 }  // namespace trazel

@@ -55,8 +55,57 @@ constexpr std::array<Nib, maxNib + 1> nibs = makeNibs();
 
 }  // namespace
 
-Raster::Raster(QImage& image)
-    : m_bits(reinterpret_cast<uint32_t*>(image.bits())),
+void ColumnSpans::reset(int width, int height)
+{
+    m_top.assign(size_t(std::max(width, 0)), 0);
+    m_bottom.assign(size_t(std::max(width, 0)), 0);
+    m_height = height;
+    m_all = true;
+}
+
+void ColumnSpans::clear()
+{
+    std::fill(m_top.begin(), m_top.end(), m_height);
+    std::fill(m_bottom.begin(), m_bottom.end(), -1);
+    m_all = false;
+}
+
+void ColumnSpans::noteColumns(int first, int last)
+{
+    for (int x = std::max(first, 0); x <= std::min(last, width() - 1); ++x)
+        note(x, 0, m_height - 1);
+}
+
+void ColumnSpans::unite(const ColumnSpans& other)
+{
+    if (other.m_all || other.width() != width()) {
+        m_all = true;
+        return;
+    }
+    if (m_all)
+        return;
+    // Both hold clipped rows, empty columns as (height, -1): plain min and max.
+    for (size_t x = 0; x < m_top.size(); ++x) {
+        m_top[x] = std::min(m_top[x], other.m_top[x]);
+        m_bottom[x] = std::max(m_bottom[x], other.m_bottom[x]);
+    }
+}
+
+QRect ColumnSpans::band(int first, int last) const
+{
+    first = std::max(first, 0);
+    last = std::min(last, width() - 1);
+    int top = m_height, bottom = -1;
+    for (int x = first; x <= last; ++x) {
+        top = std::min(top, this->top(x));
+        bottom = std::max(bottom, this->bottom(x));
+    }
+    return top <= bottom ? QRect(first, top, last - first + 1, bottom - top + 1) : QRect();
+}
+
+Raster::Raster(QImage& image, ColumnSpans* ink)
+    : m_ink(ink),
+      m_bits(reinterpret_cast<uint32_t*>(image.bits())),
       m_stride(image.bytesPerLine() / 4),
       m_width(image.width()),
       m_height(image.height())
@@ -65,6 +114,8 @@ Raster::Raster(QImage& image)
 
 void Raster::fill(QRgb colour)
 {
+    if (m_ink)
+        m_ink->noteAll();
     if (m_stride == m_width) {
         fillPixels(m_bits, qsizetype(m_height) * m_width, colour);
         return;
@@ -79,6 +130,8 @@ void Raster::fillColumns(int first, int last, QRgb colour)
     last = std::min(last, m_width - 1);
     if (first > last)
         return;
+    if (m_ink)
+        m_ink->noteColumns(first, last);
     for (int y = 0; y < m_height; ++y)
         std::fill_n(m_bits + qsizetype(y) * m_stride + first, last - first + 1, colour);
 }
@@ -87,12 +140,15 @@ void Raster::fillRect(int x1, int y1, int x2, int y2, QRgb fill, QRgb outline)
 {
     if (x2 <= x1 || y2 <= y1)
         return;
+    if (m_ink)
+        for (int x = x1; x < x2; ++x)
+            m_ink->note(x, y1, y2 - 1);
     const int left = std::max(x1, 0), right = std::min(x2, m_width);
     for (int y = std::max(y1, 0); y < std::min(y2, m_height); ++y) {
         uint32_t* row = m_bits + qsizetype(y) * m_stride;
         const bool edgeRow = y == y1 || y == y2 - 1;
         if (left < right)
-            std::fill(row + left, row + right, edgeRow ? outline : fill);
+            fillPixels(row + left, right - left, edgeRow ? outline : fill);
         if (!edgeRow) {
             setPixel(x1, y, outline);
             setPixel(x2 - 1, y, outline);
@@ -105,14 +161,19 @@ void Raster::dottedRow(int y, int limit, QRgb colour)
     if (unsigned(y) >= unsigned(m_height))
         return;
     uint32_t* row = m_bits + qsizetype(y) * m_stride;
-    for (int x = 1; x < std::min(limit, m_width); x += 2)
+    for (int x = 1; x < std::min(limit, m_width); x += 2) {
         row[x] = colour;
+        if (m_ink)
+            m_ink->note(x, y, y);
+    }
 }
 
 void Raster::dottedColumn(int x, int limit, QRgb colour)
 {
     if (unsigned(x) >= unsigned(m_width))
         return;
+    if (m_ink)
+        m_ink->note(x, 1, limit - 1);
     for (int y = 1; y < std::min(limit, m_height); y += 2)
         m_bits[qsizetype(y) * m_stride + x] = colour;
 }
@@ -121,6 +182,8 @@ void Raster::solidColumn(int x, int first, int limit, QRgb colour)
 {
     if (unsigned(x) >= unsigned(m_width))
         return;
+    if (m_ink && first < limit)
+        m_ink->note(x, first, limit - 1);
     for (int y = std::max(first, 0); y < std::min(limit, m_height); ++y)
         m_bits[qsizetype(y) * m_stride + x] = colour;
 }
@@ -128,6 +191,11 @@ void Raster::solidColumn(int x, int first, int limit, QRgb colour)
 void Raster::stamp(int x, int y, const RasterPen& pen)
 {
     const Nib& nib = nibs[std::clamp(pen.width, 1, maxNib)];
+    if (m_ink) {
+        const int extent = std::min(pen.width, maxNib);
+        for (int c = x + nib.first; c < x + nib.first + extent; ++c)
+            m_ink->note(c, y + nib.first, y + nib.first + extent - 1);
+    }
     for (int row = 0; row < pen.width && row < maxNib; ++row) {
         const int py = y + nib.first + row;
         if (unsigned(py) >= unsigned(m_height))
@@ -164,17 +232,40 @@ void Raster::line(QPoint from, QPoint to, const RasterPen& pen)
 
     // Minor offset of step i is round(i * minor / major), ties away from the start.
     const int64_t twiceMajor = 2 * major;
-    int64_t numerator = 2 * first * minor + major;
-    int64_t offset = numerator / twiceMajor;
-    int64_t remainder = numerator % twiceMajor;
+    int64_t offset = 0, remainder = major;
+    if (first > 0) {  // the division only where clipping skips steps
+        const int64_t numerator = 2 * first * minor + major;
+        offset = numerator / twiceMajor;
+        remainder = numerator % twiceMajor;
+    }
+    // Members and pen in locals: the pixel stores could otherwise alias them.
+    uint32_t* const bits = m_bits;
+    const qsizetype stride = m_stride;
+    const int width = m_width, height = m_height, penWidth = pen.width;
+    const QRgb colour = pen.colour;
+    // Ink is noted per run of pixels in one column, not per pixel.
+    int64_t inkX = -1, inkTop = 0, inkBottom = -1;
+    const auto noteRun = [&] {
+        if (m_ink && inkBottom >= inkTop)
+            m_ink->note(int(inkX), int(inkTop), int(inkBottom));
+    };
     for (int64_t i = first; i <= last; ++i) {
         const int64_t a = majorStart + majorSign * i;
         const int64_t b = minorStart + minorSign * offset;
         const int64_t x = xMajor ? a : b, y = xMajor ? b : a;
-        if (pen.width <= 1) {
-            if (x >= 0 && x < m_width && y >= 0 && y < m_height)
-                m_bits[y * m_stride + x] = pen.colour;
-        } else if (x >= -margin && x < m_width + margin && y >= -margin && y < m_height + margin) {
+        if (penWidth <= 1) {
+            if (x >= 0 && x < width && y >= 0 && y < height) {
+                bits[y * stride + x] = colour;
+                if (x != inkX) {
+                    noteRun();
+                    inkX = x;
+                    inkTop = inkBottom = y;
+                } else {
+                    inkTop = std::min(inkTop, y);
+                    inkBottom = std::max(inkBottom, y);
+                }
+            }
+        } else if (x >= -margin && x < width + margin && y >= -margin && y < height + margin) {
             stamp(int(x), int(y), pen);
         }
         remainder += 2 * minor;
@@ -183,6 +274,7 @@ void Raster::line(QPoint from, QPoint to, const RasterPen& pen)
             ++offset;
         }
     }
+    noteRun();
 }
 
 }  // namespace trazel

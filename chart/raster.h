@@ -6,8 +6,11 @@
 // allocates.
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace trazel {
 
@@ -17,6 +20,40 @@ constexpr QRgb surfaceColour(uint32_t colour)
     return 0xFF000000u | ((colour & 0xFFu) << 16) | (colour & 0xFF00u) | ((colour >> 16) & 0xFFu);
 }
 
+// Per column, the rows a surface may have been drawn on since it was last
+// known to be plain: lets the chart clear and recompose only where a trace
+// went instead of whole surfaces. Allocates only when sized.
+class ColumnSpans {
+public:
+    // Sized to a surface and covering all of it, since nothing is known yet.
+    void reset(int width, int height);
+    void clear();
+    void noteAll() { m_all = true; }
+    // Rows top..bottom inclusive of column x, clipped to the surface.
+    void note(int x, int top, int bottom)
+    {
+        if (m_all || unsigned(x) >= unsigned(m_top.size()))
+            return;
+        m_top[size_t(x)] = std::min(m_top[size_t(x)], std::max(top, 0));
+        m_bottom[size_t(x)] = std::max(m_bottom[size_t(x)], std::min(bottom, m_height - 1));
+    }
+    void noteColumns(int first, int last);
+    void unite(const ColumnSpans& other);
+
+    bool all() const { return m_all; }
+    int width() const { return int(m_top.size()); }
+    // The rows of columns first..last together, as one rectangle (empty if none).
+    QRect band(int first, int last) const;
+    // An empty column has top > bottom.
+    int top(int x) const { return m_all ? 0 : m_top[size_t(x)]; }
+    int bottom(int x) const { return m_all ? m_height - 1 : m_bottom[size_t(x)]; }
+
+private:
+    std::vector<int> m_top, m_bottom;
+    int m_height = 0;
+    bool m_all = true;
+};
+
 struct RasterPen {
     QRgb colour = 0xFF000000u;
     int width = 1;
@@ -24,15 +61,19 @@ struct RasterPen {
 
 class Raster {
 public:
-    explicit Raster(QImage& image);
+    // Every pixel written is noted in `ink`, if given.
+    explicit Raster(QImage& image, ColumnSpans* ink = nullptr);
 
     int width() const { return m_width; }
     int height() const { return m_height; }
 
     void setPixel(int x, int y, QRgb colour)
     {
-        if (unsigned(x) < unsigned(m_width) && unsigned(y) < unsigned(m_height))
+        if (unsigned(x) < unsigned(m_width) && unsigned(y) < unsigned(m_height)) {
             m_bits[qsizetype(y) * m_stride + x] = colour;
+            if (m_ink)
+                m_ink->note(x, y, y);
+        }
     }
 
     void fill(QRgb colour);
@@ -55,6 +96,7 @@ public:
 private:
     void stamp(int x, int y, const RasterPen& pen);
 
+    ColumnSpans* m_ink;
     uint32_t* m_bits;
     qsizetype m_stride;  // in pixels
     int m_width;

@@ -163,9 +163,9 @@ void plotDigitalLanes(TrazelState& s, const TraceWalk& walk, int channel, uint16
 
 }  // namespace
 
-void plotTraces(TrazelState& s, QImage& traces, const SampleView& samples, const CallPlan& plan)
+void plotTraces(TrazelState& s, QImage& traces, ColumnSpans& ink, const SampleView& samples, const CallPlan& plan)
 {
-    Raster raster(traces);
+    Raster raster(traces, &ink);
     const TraceWalk walk(s, raster, samples, plan);
     const int channels = samples.channels;
 

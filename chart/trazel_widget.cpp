@@ -8,12 +8,15 @@
 
 namespace trazel {
 
-TrazelWidget::TrazelWidget(const ChartPicture& picture, ResizeHandler onResize)
+TrazelWidget::TrazelWidget(ChartPicture& picture, ResizeHandler onResize)
     : m_picture(picture), m_onResize(std::move(onResize))
 {
     // The window image covers every pixel; nothing underneath needs painting.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_picture.windowPartChanged = [this](const QRegion& part) { update(part); };
 }
+
+TrazelWidget::~TrazelWidget() { m_picture.windowPartChanged = nullptr; }
 
 void TrazelWidget::paintEvent(QPaintEvent* event)
 {
@@ -21,7 +24,8 @@ void TrazelWidget::paintEvent(QPaintEvent* event)
     if (image.isNull())
         return;
     QPainter painter(this);
-    painter.drawImage(event->rect(), image, event->rect());
+    for (const QRect& part : event->region())
+        painter.drawImage(part.topLeft(), image, part);
 }
 
 void TrazelWidget::resizeEvent(QResizeEvent* event)

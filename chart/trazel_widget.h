@@ -13,14 +13,16 @@ class TrazelWidget : public QWidget {
 public:
     using ResizeHandler = std::function<void(int width, int height)>;
 
-    TrazelWidget(const ChartPicture& picture, ResizeHandler onResize);
+    // Repaints what the picture says changed, for as long as the widget lives.
+    TrazelWidget(ChartPicture& picture, ResizeHandler onResize);
+    ~TrazelWidget() override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    const ChartPicture& m_picture;
+    ChartPicture& m_picture;
     ResizeHandler m_onResize;
 };
 
