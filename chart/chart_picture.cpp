@@ -162,12 +162,25 @@ void ChartPicture::composeOnWindow()
         showOnWindow(DisplayImage);
         return;
     }
+    // Neighbouring bands of a trace mostly cover the same rows: they are
+    // repainted as one rectangle unless that paints much more than both.
     QRegion changed;
-    for (int first = 0; first < m_stale.width(); first += band)
-        if (const QRect r = m_stale.band(first, first + band - 1); !r.isEmpty()) {
-            andSurfacesInto(DisplayImage, m_window, TraceLayer, GridOverlay, r);
-            changed += r;
+    QRect run;
+    const auto area = [](const QRect& r) { return int64_t(r.width()) * r.height(); };
+    for (int first = 0; first < m_stale.width(); first += band) {
+        const QRect r = m_stale.band(first, first + band - 1);
+        if (r.isEmpty())
+            continue;
+        andSurfacesInto(DisplayImage, m_window, TraceLayer, GridOverlay, r);
+        const QRect joined = run | r;
+        if (!run.isEmpty() && (run.right() + 1 != r.left() || 4 * area(joined) > 5 * (area(run) + area(r)))) {
+            changed += run;
+            run = r;
+        } else {
+            run = joined;
         }
+    }
+    changed += run;
     m_stale.clear();
     if (windowPartChanged)
         windowPartChanged(changed);

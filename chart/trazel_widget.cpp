@@ -24,8 +24,12 @@ void TrazelWidget::paintEvent(QPaintEvent* event)
     if (image.isNull())
         return;
     QPainter painter(this);
-    for (const QRect& part : event->region())
+    // Rectangle by rectangle, each its own clip: a plain copy, where drawing
+    // through the whole region's clip would blend span by span.
+    for (const QRect& part : event->region()) {
+        painter.setClipRect(part);
         painter.drawImage(part.topLeft(), image, part);
+    }
 }
 
 void TrazelWidget::resizeEvent(QResizeEvent* event)

@@ -30,10 +30,15 @@ void WaterfallView::paintEvent(QPaintEvent* event)
 {
     fitPicture();
     QPainter painter(this);
-    if (m_picture.isNull())
-        painter.fillRect(event->rect(), QColor::fromRgb(ColourScale::instance().backdrop()));
-    else
-        m_picture.paint(painter, event->rect());
+    // Rectangle by rectangle, each its own clip: a plain copy, where drawing
+    // through the whole region's clip would blend span by span.
+    for (const QRect& part : event->region()) {
+        painter.setClipRect(part);
+        if (m_picture.isNull())
+            painter.fillRect(part, QColor::fromRgb(ColourScale::instance().backdrop()));
+        else
+            m_picture.paint(painter, part);
+    }
 }
 
 void WaterfallView::resizeEvent(QResizeEvent*) { fitPicture(); }

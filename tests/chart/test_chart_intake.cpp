@@ -5,6 +5,8 @@
 // that data value 16384 lands on row 25, 0 on row 50 and -16384 on row 75.
 #include "test_chart_render_host.h"
 
+#include <QScreen>
+
 using namespace charttest;
 
 namespace {
@@ -416,6 +418,53 @@ private slots:
         a.shorts.resize(8);
         QCOMPARE(chart.chart(a), hr::ok);
         QCOMPARE(leftmostTraceColumn(chart.window()), 395);
+    }
+
+    // Each call repaints only where the traces changed. After many differing
+    // calls the window must show what the last two alone would, and the
+    // screen what the window holds, also when calls come between repaints.
+    void callsRepaintWhatTheyChanged_data()
+    {
+        QTest::addColumn<bool>("scroll");
+        QTest::addColumn<int>("points");
+        QTest::newRow("scope, each call a new sweep") << false << 300;
+        QTest::newRow("scope, a quarter sweep a call") << false << 75;
+        QTest::newRow("scroll, ten points a call") << true << 10;
+    }
+    void callsRepaintWhatTheyChanged()
+    {
+        QFETCH(bool, scroll);
+        QFETCH(int, points);
+        const auto line = [points](int call) {
+            std::vector<int16_t> v(size_t(points), 0);
+            for (int i = 0; i < points; ++i)
+                v[size_t(i)] = int16_t((i * 37 + call * 1000) % 16000 * ((i + call) % 7 == 0 ? 2 : -1));
+            return v;
+        };
+        PictureHost chart(300, 101);
+        chart.put(id::ScrollMode, Variant::fromBool(scroll));
+        const int calls = 23;
+        for (int call = 0; call < calls; ++call) {
+            std::vector<int16_t> v = line(call);
+            QCOMPARE(chart.chartEx(v, 1, int16_t(points)), hr::ok);
+            if (call % 3 != 1)
+                QCoreApplication::processEvents();
+        }
+        QCoreApplication::processEvents();
+        const QImage window = chart.window();
+        QCOMPARE(chart.widget().screen()->grabWindow(chart.widget().winId()).toImage().convertToFormat(
+                     QImage::Format_RGB32),
+                 window);
+        if (!scroll && points == 300) {
+            // A sweep starts from where the one before ended: two calls make it.
+            PictureHost fresh(300, 101);
+            fresh.put(id::ScrollMode, Variant::fromBool(false));
+            for (int call = calls - 2; call < calls; ++call) {
+                std::vector<int16_t> v = line(call);
+                QCOMPARE(fresh.chartEx(v, 1, int16_t(points)), hr::ok);
+            }
+            QCOMPARE(window, fresh.window());
+        }
     }
 };
 
