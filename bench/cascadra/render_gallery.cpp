@@ -37,7 +37,7 @@ bool render(int direction, bool view3D, const QString& path)
     waterfall->put(cascadra::dispid::View3D, Variant(int32_t(view3D ? 1 : 0)));
 
     const bool alongHeight = direction == cascadra::RightToLeft || direction == cascadra::InvertedRightToLeft;
-    SyntheticSpectrum spectrum(alongHeight ? pictureHeight : pictureWidth - chartNarrower);
+    SyntheticSpectrum spectrum(alongHeight ? pictureHeight : std::max(1, pictureWidth - chartNarrower));
     for (int t = 0; t < pictureWidth + pictureHeight; ++t) {
         Variant line(SafeArray::shorts1D(spectrum.line(t)));
         waterfall->call(cascadra::dispid::AddLine, std::span<Variant>(&line, 1));
