@@ -146,15 +146,19 @@ void WaterfallPicture::drawRelief(const LinePlacement& at, std::span<const int16
 {
     const ColourScale& colours = scale();
     const QRgb ground = colours.backdrop();
+    // Steps a relief can rise from a base inside the picture before leaving it.
+    const auto room = [this, &at](QPoint base) {
+        auto along = [](int rise, int from, int extent) { return rise < 0 ? from : rise > 0 ? extent - 1 - from : extent; };
+        return std::min(along(at.rise.x(), base.x(), m_width), along(at.rise.y(), base.y(), m_height));
+    };
     QPoint base = at.origin;
     for (int i = 0; i < pixels; ++i, base += at.step) {
         const int16_t level = i < static_cast<int>(line.size()) ? line[static_cast<size_t>(i)] : noDataLevel;
         const QRgb surface = colours.colourOf(level);
         const int height3D = level == noDataLevel ? 0 : reliefHeight(level, m_depth);
+        const int top = std::min(height3D, room(base));
         QPoint p = base;
-        for (int k = 0; k <= height3D; ++k, p += at.rise) {
-            if (p.x() < 0 || p.y() < 0 || p.x() >= m_width || p.y() >= m_height)
-                break;
+        for (int k = 0; k <= top; ++k, p += at.rise) {
             QRgb& target = pixel(p);
             if (at.newestInFront || target == ground)
                 target = flankShade(surface, k, height3D);
