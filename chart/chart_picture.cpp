@@ -88,9 +88,9 @@ void ChartPicture::plot(TrazelState& s, const int16_t* samples, int points, int 
         advanceSweep(s, plan.columns);
     s.StepCountdown = countdown;
     // A cross-hair figure on the window stays undisturbed; the traces show
-    // with the first call after it is gone.
+    // once it is gone.
     m_stale.unite(m_ink);
-    if (!s.CrossHairShown)
+    if (!s.CrossHairShown && !figureShown())
         composeOnWindow();
     s.RestartPending = false;
 }
@@ -182,17 +182,56 @@ void ChartPicture::composeOnWindow()
     }
     changed += run;
     m_stale.clear();
-    if (windowPartChanged)
-        windowPartChanged(changed);
-    else if (windowChanged)
-        windowChanged();
+    if (!changed.isEmpty())
+        announce(changed);
 }
 
 void ChartPicture::showOnWindow(const QImage& picture)
 {
     copySurface(m_window, picture);
+    // A redraw under a shown figure keeps the figure on top, so that its
+    // removal later gives back the new picture and leaves no trace.
+    invertFigure(m_window, m_figure);
     if (windowChanged)
         windowChanged();
+}
+
+void ChartPicture::announce(const QRegion& part)
+{
+    if (windowPartChanged)
+        windowPartChanged(part);
+    else if (windowChanged)
+        windowChanged();
+}
+
+QRegion ChartPicture::figureRegion() const
+{
+    QRegion region;
+    for (int i = 0; i < m_figure.count; ++i)
+        region += QRect(m_figure.lines[size_t(i)].from, m_figure.lines[size_t(i)].to).normalized();
+    return region;
+}
+
+void ChartPicture::showFigure(const Figure& figure)
+{
+    QRegion changed = figureRegion();
+    invertFigure(m_window, m_figure);
+    m_figure = figure;
+    invertFigure(m_window, m_figure);
+    changed += figureRegion();
+    announce(changed);
+}
+
+void ChartPicture::removeFigure()
+{
+    if (!m_figure.isEmpty()) {
+        invertFigure(m_window, m_figure);
+        const QRegion changed = figureRegion();
+        m_figure = {};
+        announce(changed);
+    }
+    if (hasSurfaces())
+        composeOnWindow();
 }
 
 void ChartPicture::copyToClipboard()

@@ -2,6 +2,7 @@
 // The chart's pixels: the four surfaces it composes its picture from, and the
 // image its window shows. The control decides when to resize, redraw and
 // plot; this class does the drawing.
+#include "figure.h"
 #include "plot_call.h"
 #include "raster.h"
 #include "step_expansion.h"
@@ -34,6 +35,15 @@ public:
     // cross-hair is on the window. Reads nothing outside those samples.
     void plot(TrazelState& state, const int16_t* samples, int points, int channels, DataCall call);
 
+    // The mouse's inverting figure on the window. Showing one replaces the
+    // figure shown before; the window keeps it through repaints and redraws
+    // until it is removed.
+    void showFigure(const Figure& figure);
+    // Gives the window back its picture, with the traces that data calls
+    // drew while the figure was shown.
+    void removeFigure();
+    bool figureShown() const { return !m_figure.isEmpty(); }
+
     // Puts what the window shows on the clipboard; never fails.
     void copyToClipboard();
 
@@ -60,7 +70,11 @@ private:
     // either may have changed since the last time.
     void composeOnWindow();
 
+    void announce(const QRegion& part);
+    QRegion figureRegion() const;
+
     QImage m_window;
+    Figure m_figure;  // as inverted on the window; empty when none is shown
     StepExpansion m_expansion;
     // Where TraceLayer may differ from the background colour.
     ColumnSpans m_ink;

@@ -14,7 +14,7 @@ namespace trazel {
 CTrazelCtrl::CTrazelCtrl() : events(eventInfos())
 {
     rebuildDrawingTools(state);
-    m_widget = new TrazelWidget(picture, [this](int w, int h) { resizeChart(w, h); });
+    m_widget = new TrazelWidget(picture, mouse, [this](int w, int h) { resizeChart(w, h); });
     picture.windowChanged = [this] {
         if (m_widget)
             m_widget->update();

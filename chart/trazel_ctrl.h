@@ -3,6 +3,7 @@
 // host-facing interfaces (dispatch by number, events, persistence, control).
 // The property and method handlers live in one member table (trazel_members);
 // the operations below are what those handlers and the command channel share.
+#include "chart_mouse.h"
 #include "chart_picture.h"
 #include "trazel_state.h"
 
@@ -69,6 +70,7 @@ public:
     TrazelState state;
     ChartPicture picture;
     automation::EventSource events;
+    ChartMouse mouse{*this};
 
 private:
     automation::HResult loadRecord(automation::PropertyExchange& exchange);

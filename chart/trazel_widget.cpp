@@ -1,15 +1,21 @@
 #include "trazel_widget.h"
 
+#include "chart_mouse.h"
 #include "chart_picture.h"
+
+#include <QMouseEvent>
+#include <QWheelEvent>
 
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
 
+#include <optional>
+
 namespace trazel {
 
-TrazelWidget::TrazelWidget(ChartPicture& picture, ResizeHandler onResize)
-    : m_picture(picture), m_onResize(std::move(onResize))
+TrazelWidget::TrazelWidget(ChartPicture& picture, ChartMouse& mouse, ResizeHandler onResize)
+    : m_picture(picture), m_mouse(mouse), m_onResize(std::move(onResize))
 {
     // The window image covers every pixel; nothing underneath needs painting.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -36,6 +42,51 @@ void TrazelWidget::resizeEvent(QResizeEvent* event)
 {
     if (m_onResize)
         m_onResize(event->size().width(), event->size().height());
+}
+
+namespace {
+
+std::optional<MouseButton> chartButton(Qt::MouseButton button)
+{
+    if (button == Qt::LeftButton)
+        return MouseButton::Left;
+    if (button == Qt::RightButton)
+        return MouseButton::Right;
+    return std::nullopt;
+}
+
+}  // namespace
+
+// The mouse events are the chart's own: none goes on to the host's window.
+void TrazelWidget::mousePressEvent(QMouseEvent* event)
+{
+    // The second press of a double-click arrives as the double-click alone.
+    if (event->flags().testFlag(Qt::MouseEventCreatedDoubleClick))
+        return;
+    if (const auto button = chartButton(event->button()))
+        m_mouse.buttonDown(*button, event->position().toPoint());
+}
+
+void TrazelWidget::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (const auto button = chartButton(event->button()))
+        m_mouse.buttonUp(*button, event->position().toPoint());
+}
+
+void TrazelWidget::mouseMoveEvent(QMouseEvent* event) { m_mouse.pointerMoved(event->position().toPoint()); }
+
+void TrazelWidget::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (const auto button = chartButton(event->button()))
+        m_mouse.doubleClick(*button, event->modifiers().testFlag(Qt::ShiftModifier));
+}
+
+void TrazelWidget::wheelEvent(QWheelEvent* event)
+{
+    // Sideways scrolling is no zoom; a locked chart leaves the wheel to its parent.
+    const int rotation = event->angleDelta().y();
+    if (rotation == 0 || !m_mouse.wheel(rotation))
+        event->ignore();
 }
 
 }  // namespace trazel

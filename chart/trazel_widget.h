@@ -1,12 +1,13 @@
 #pragma once
-// The chart's window: shows the picture's window image and reports its
-// client size to the control.
+// The chart's window: shows the picture's window image, reports its client
+// size to the control and hands the mouse to the chart's mouse handling.
 #include <QWidget>
 
 #include <functional>
 
 namespace trazel {
 
+class ChartMouse;
 class ChartPicture;
 
 class TrazelWidget : public QWidget {
@@ -14,15 +15,21 @@ public:
     using ResizeHandler = std::function<void(int width, int height)>;
 
     // Repaints what the picture says changed, for as long as the widget lives.
-    TrazelWidget(ChartPicture& picture, ResizeHandler onResize);
+    TrazelWidget(ChartPicture& picture, ChartMouse& mouse, ResizeHandler onResize);
     ~TrazelWidget() override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     ChartPicture& m_picture;
+    ChartMouse& m_mouse;
     ResizeHandler m_onResize;
 };
 
