@@ -2,12 +2,13 @@
 // created by class identity, in the analyser's configuration: one channel of
 // a noisy 1920-point spectrum line on a 1920 x 241 chart. Beside it the floor
 // that no data call can beat: one fill, one copy and one AND of surfaces of
-// the same size.
+// the same size. And one pointer move under the two-line cross-hair.
 #include <automation/class_ids.h>
 #include <automation/host.h>
 #include <automation/interfaces/trazel.h>
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QImage>
 #include <QWidget>
 
@@ -112,6 +113,45 @@ void fullRedraw(benchmark::State& state)
     }
 }
 
+struct CountingSink : EventSink {
+    int64_t events = 0;
+    void onEvent(DispId, std::span<const Variant>) override { ++events; }
+};
+
+// The pointer moving one column under the two-line cross-hair: the old
+// figure removed, the new one drawn, CrossHair fired to a host's sink. With
+// argument 1 the window's repaint of both figures is counted too.
+void crossHairMove(benchmark::State& state)
+{
+    BenchChart chart(state);
+    if (!chart.dispatch)
+        return;
+    CountingSink sink;
+    chart.object->connectionPoint()->advise(&sink);
+    chart.dispatch->put(id::ScrollMode, Variant::fromBool(false));
+    chart.dispatch->put(id::Lock, Variant::fromBool(true));
+    auto lines = spectrumLines(1, chartWidth);
+    chart.chartEx(lines[0], chartWidth);
+    QWidget* widget = chart.object->control()->widget();
+    const auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButtons held) {
+        QMouseEvent event(type, at, widget->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::RightButton,
+                          held, Qt::NoModifier);
+        QApplication::sendEvent(widget, &event);
+    };
+    send(QEvent::MouseButtonPress, {100, 100}, Qt::RightButton);
+    const bool repaint = state.range(0) != 0;
+    int x = 100;
+    for (auto _ : state) {
+        x = x == 1800 ? 100 : x + 1;
+        send(QEvent::MouseMove, {double(x), 120}, Qt::RightButton);
+        if (repaint)
+            QCoreApplication::processEvents();
+    }
+    send(QEvent::MouseButtonRelease, {double(x), 120}, Qt::NoButton);
+    if (sink.events < int64_t(state.iterations()))
+        state.SkipWithError("CrossHair not fired on every move");
+}
+
 // One fill, one copy and one AND over 32-bit surfaces of the chart's size.
 void floorFillCopyAnd(benchmark::State& state)
 {
@@ -136,6 +176,7 @@ void floorFillCopyAnd(benchmark::State& state)
 BENCHMARK(scopeSpectrumLine)->Unit(benchmark::kMicrosecond);
 BENCHMARK(scrollTenPoints)->Unit(benchmark::kMicrosecond);
 BENCHMARK(fullRedraw)->Unit(benchmark::kMicrosecond);
+BENCHMARK(crossHairMove)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(floorFillCopyAnd)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

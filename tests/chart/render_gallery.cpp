@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QMouseEvent>
 #include <QWidget>
 
 #include <cmath>
@@ -50,9 +51,20 @@ public:
     {
         call(id::ChartEx, {Variant::refShorts(values.data()), Variant(int16_t(1)), Variant(int16_t(values.size()))});
     }
+    // A mouse button pressed at `at` (Qt::NoButton: none), then moved to `to` with it held.
+    void press(Qt::MouseButton button, QPoint at, QPoint to)
+    {
+        send(QEvent::MouseButtonPress, button, button, at);
+        send(QEvent::MouseMove, Qt::NoButton, button, to);
+    }
     bool save(const QString& path) { return widget()->grab().toImage().save(path); }
 
 private:
+    void send(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, QPoint at)
+    {
+        QMouseEvent event(type, QPointF(at), widget()->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+        QApplication::sendEvent(widget(), &event);
+    }
     ComponentPtr m_object;
 };
 
@@ -70,6 +82,23 @@ std::vector<int16_t> spectrum(int bins, std::mt19937& noise)
         line[k] = int16_t(std::clamp(level, -32000.0, 32000.0));
     }
     return line;
+}
+
+// The analyser's spectrum view after three frames, then `gesture`.
+void analyserSpectrum(const std::function<void(Chart&)>& gesture, const QString& path)
+{
+    Chart c(1024, 241);
+    c.put(id::ScrollMode, Variant::fromBool(false));
+    c.put(id::Ymin, int16_t(0), Variant(int32_t(-32768)));
+    c.put(id::Ymax, int16_t(0), Variant(int32_t(32768)));
+    c.key("X,2,22050,0,11,2048,-0,2000,4000,6000,8000,-10000,12000,14000,16000,18000,-20000");
+    std::mt19937 noise(7);
+    for (int frame = 0; frame < 3; ++frame) {
+        std::vector<int16_t> line = spectrum(1024, noise);
+        c.chartEx(line);
+    }
+    gesture(c);
+    c.save(path);
 }
 
 const std::vector<std::pair<const char*, std::function<void(const QString&)>>> scenes{
@@ -176,19 +205,28 @@ const std::vector<std::pair<const char*, std::function<void(const QString&)>>> s
          c.points(values);
          c.save(path);
      }},
-    {"analyser_spectrum",
+    {"analyser_spectrum", [](const QString& path) { analyserSpectrum([](Chart&) {}, path); }},
+    {"drag_marker",
      [](const QString& path) {
-         Chart c(1024, 241);
-         c.put(id::ScrollMode, Variant::fromBool(false));
-         c.put(id::Ymin, int16_t(0), Variant(int32_t(-32768)));
-         c.put(id::Ymax, int16_t(0), Variant(int32_t(32768)));
-         c.key("X,2,22050,0,11,2048,-0,2000,4000,6000,8000,-10000,12000,14000,16000,18000,-20000");
-         std::mt19937 noise(7);
-         for (int frame = 0; frame < 3; ++frame) {
-             std::vector<int16_t> line = spectrum(1024, noise);
-             c.chartEx(line);
-         }
-         c.save(path);
+         analyserSpectrum([](Chart& c) { c.press(Qt::LeftButton, {300, 60}, {310, 150}); }, path);
+     }},
+    {"cross_hair",
+     [](const QString& path) {
+         analyserSpectrum(
+             [](Chart& c) {
+                 c.put(id::Lock, Variant::fromBool(true));
+                 c.press(Qt::LeftButton, {200, 100}, {147, 100});
+             },
+             path);
+     }},
+    {"two_line_cross_hair",
+     [](const QString& path) {
+         analyserSpectrum(
+             [](Chart& c) {
+                 c.put(id::Lock, Variant::fromBool(true));
+                 c.press(Qt::RightButton, {200, 100}, {147, 57});
+             },
+             path);
      }},
 };
 
