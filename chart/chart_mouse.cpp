@@ -114,6 +114,16 @@ bool ChartMouse::wheel(int angleDelta)
     return true;
 }
 
+void ChartMouse::cancel()
+{
+    TrazelState& s = m_control.state;
+    if (s.CrossHairShown)
+        removeFigure();
+    // Outside a right-button press these already hold.
+    s.LockActive = s.LockSetting;
+    s.TwoAxisCrossHair = false;
+}
+
 void ChartMouse::zoom(Zoom how)
 {
     TrazelState& s = m_control.state;

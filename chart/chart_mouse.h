@@ -25,6 +25,10 @@ public:
     // is one zoom step. False when the chart does not take the wheel (Lock
     // on), so it can go to the window's parent.
     bool wheel(int angleDelta);
+    // The window lost the mouse with a button held (hidden, or another
+    // window took over): the figure goes, as if the buttons were released
+    // without a drag.
+    void cancel();
 
 private:
     // ResetActive resets the active channel alone, whatever GroupSetting says.

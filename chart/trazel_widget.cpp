@@ -58,11 +58,10 @@ std::optional<MouseButton> chartButton(Qt::MouseButton button)
 }  // namespace
 
 // The mouse events are the chart's own: none goes on to the host's window.
+// Qt delivers a double-click as press, release, double-click, release, the
+// second press being the double-click itself.
 void TrazelWidget::mousePressEvent(QMouseEvent* event)
 {
-    // The second press of a double-click arrives as the double-click alone.
-    if (event->flags().testFlag(Qt::MouseEventCreatedDoubleClick))
-        return;
     if (const auto button = chartButton(event->button()))
         m_mouse.buttonDown(*button, event->position().toPoint());
 }
@@ -87,6 +86,17 @@ void TrazelWidget::wheelEvent(QWheelEvent* event)
     const int rotation = event->angleDelta().y();
     if (rotation == 0 || !m_mouse.wheel(rotation))
         event->ignore();
+}
+
+// A release the window never sees would leave the figure up and the
+// chart's window frozen under it.
+void TrazelWidget::hideEvent(QHideEvent*) { m_mouse.cancel(); }
+
+void TrazelWidget::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+        m_mouse.cancel();
+    QWidget::changeEvent(event);
 }
 
 }  // namespace trazel

@@ -38,7 +38,8 @@ public:
     // left or right button down or up, "mv x y" a move with the buttons held,
     // "ldbl" / "rdbl" double-clicks ("s" in front: with Shift), "wh d" the
     // wheel turned by d eighths of a degree, "ch v" a ChartEx of one value
-    // across the chart, "Ymax c v" / "Ymin c v" scale puts on channel c.
+    // across the chart, "hide" the window hidden and shown again, "Ymax c v"
+    // / "Ymin c v" scale puts on channel c.
     void run(const QString& script)
     {
         QWidget& w = widget();
@@ -58,6 +59,8 @@ public:
                 QTest::mouseDClick(&w, button, op.startsWith(u's') ? Qt::ShiftModifier : Qt::NoModifier, QPoint(5, 5));
             else if (op == u"wh")
                 turnWheel(t[1].toInt());
+            else if (op == u"hide")
+                w.hide(), w.show();
             else if (op == u"ch")
                 plotLevel(int16_t(t[1].toInt()));
             else
@@ -167,6 +170,9 @@ private slots:
         QTest::newRow("a left drag under the right button's cross-hair is no drag")
             << false << true << "rd 40 20; ld 40 20; mv 40 120; lu 40 120; ru 40 120" << "X:40 X:40 X:40" << 3 << full
             << full;
+        QTest::newRow("a hidden window drops the right button's cross-hair and lock")
+            << false << true << "rd 40 20; hide; ldbl" << "X:40 C:-65536,65536" << 2 << "-65536,65536"
+            << "-65536,65536";
         QTest::newRow("button ups without a figure do nothing")
             << false << true << "lu 10 10; ru 10 10" << "" << 0 << full << full;
     }
