@@ -17,6 +17,7 @@ private slots:
         QTest::newRow("X") << "X,1,4000,0,21,1024,10,20,30,-100" << true;
         QTest::newRow("L") << "L" << true;
         QTest::newRow("t") << "t" << true;
+        QTest::newRow("c") << "c" << true;
         QTest::newRow("unknown") << "Q,1,2" << true;
         QTest::newRow("NUL first") << QString(QChar(0)) + "A,1" << true;
     }

@@ -234,31 +234,48 @@ private slots:
         comparePixels(chart.window(), {{20, 5, oldSweep}, {20, 15, blue}});
     }
 
-    // Points 0..9 in columns 390..399; a flat pair at 390/391, 392/393, ...
+    // Points 0..9 in columns 390..399 (scope mode: 1..10); a flat pair at 390/391, 392/393, ...
     void digitalLanes_data()
     {
         QTest::addColumn<Call>("call");
         QTest::addColumn<int>("mask");
+        QTest::addColumn<QList<Setting>>("settings");
         QTest::addColumn<QList<Pixel>>("pixels");
+        const QList<Setting> scope{{id::ScrollMode, -1, 0}};
         // Bits 0 and 2 on a 100-pixel chart: lanes high/low at 9/41 and 59/91.
-        QTest::newRow("mask 5, two lanes") << Call::Chart << 5
+        QTest::newRow("mask 5, two lanes") << Call::Chart << 5 << QList<Setting>{}
                                            << QList<Pixel>{{391, 9, blue},   {391, 41, white}, {391, 91, blue},
                                                            {391, 59, white}, {393, 41, blue},  {393, 9, white},
                                                            {393, 59, blue},  {395, 9, blue},   {395, 59, blue},
                                                            {397, 41, blue},  {397, 91, blue}};
         // One lane, high on row 16, low on row 84.
-        QTest::newRow("mask 4, one lane") << Call::Chart << 4
+        QTest::newRow("mask 4, one lane") << Call::Chart << 4 << QList<Setting>{}
                                           << QList<Pixel>{{391, 84, blue}, {393, 16, blue}, {393, 84, white}};
         QTest::newRow("ChartEx: one lane for the mask")
-            << Call::ChartEx << 5 << QList<Pixel>{{391, 16, blue}, {391, 9, white}, {397, 84, blue}};
+            << Call::ChartEx << 5 << QList<Setting>{}
+            << QList<Pixel>{{391, 16, blue}, {391, 9, white}, {397, 84, blue}};
+        // Low at column 2, high at 3: the low level runs on to column 3, which rises whole.
+        QTest::newRow("scope: one lane holds each level a column")
+            << Call::Chart << 4 << scope << QList<Pixel>{{2, 84, blue}, {2, 60, white}, {3, 80, blue}};
+        // Step 3 plots points 0, 3, 6 (high, low, low) in columns 1..3; the high 4 and 5 between are not drawn.
+        QTest::newRow("ChartEx scope: skipped points not drawn")
+            << Call::ChartEx << 1 << QList<Setting>{{id::Step, -1, 3}, {id::ScrollMode, -1, 0}}
+            << QList<Pixel>{{2, 50, blue}, {3, 84, blue}, {3, 50, white}};
+        const QList<Setting> legend{{id::ShowLegend, -1, -1}};
+        QTest::newRow("no legend on lanes")
+            << Call::Chart << 5 << legend << QList<Pixel>{{2, 1, white}, {2, 2, white}, {391, 9, blue}};
+        QTest::newRow("no legend on the ChartEx lane")
+            << Call::ChartEx << 5 << legend << QList<Pixel>{{2, 1, white}, {2, 2, white}, {391, 16, blue}};
     }
     void digitalLanes()
     {
         QFETCH(Call, call);
         QFETCH(int, mask);
+        QFETCH(QList<Setting>, settings);
         QFETCH(QList<Pixel>, pixels);
         PictureHost chart(400, 100);
         chart.bareOverlay();
+        apply(chart, settings);
         chart.put(id::Channel, int16_t(0));
         chart.put(id::DigitalMask, int16_t(mask));
         const std::vector<int16_t> points{1, 1, 4, 4, 5, 5, 0, 0, 1, 1};
@@ -297,8 +314,9 @@ private slots:
         QCOMPARE(rowsIn(chart.window(), column, shown(blue)), rows);
     }
 
-    // Two channels as a (channel, point) array: channel 0 at 16384, channel 1 at -16384.
-    void channelSelection_data()
+    // Two channels as a (channel, point) array: channel 0 at 16384, channel 1 at -16384,
+    // plotted after the row's settings; a setting of Chart plots them once among the settings.
+    void tracesFollowSettings_data()
     {
         QTest::addColumn<QList<Setting>>("settings");
         QTest::addColumn<QList<Pixel>>("pixels");
@@ -317,17 +335,43 @@ private slots:
         QTest::newRow("half-range 0: on the centre row")
             << QList<Setting>{{id::GroupSetting, -1, 0}, {id::Ymax, 1, 100}, {id::Ymin, 1, 100}}
             << QList<Pixel>{{395, 50, olive}, {395, 75, white}};
+        // -16384 x 50 / 30000 is -27.3: 27 rows below the centre, not 28.
+        QTest::newRow("rows below the centre truncate toward it")
+            << QList<Setting>{{id::Ymax, 1, 30000}, {id::Ymin, 1, -30000}}
+            << QList<Pixel>{{395, 77, olive}, {395, 78, white}};
+        // On its own scale channel 1's -16384 would be the centre row.
+        QTest::newRow("channel 1 alone, on channel 0's scale")
+            << QList<Setting>{{id::Ymax, 1, 0}, {id::Ymin, 1, -32768}, {id::Channel, -1, 1}}
+            << QList<Pixel>{{395, 75, blue}, {395, 50, white}};
+        // Channel 0 ended on row 25, channel 1 on row 75: the lone trace joins from row 25.
+        QTest::newRow("channel 1 alone, continuing channel 0's trace")
+            << QList<Setting>{{id::Chart, -1, 0}, {id::Channel, -1, 1}}
+            << QList<Pixel>{{389, 40, blue}, {395, 75, blue}};
+        // Ten points in scope mode: the erase bar stands in column 11.
+        QTest::newRow("erase bar in its colour")
+            << QList<Setting>{{id::ScrollMode, -1, 0}, {id::PEraseBar, -1, int32_t(red)}}
+            << QList<Pixel>{{11, 60, red}, {11, 100, red}, {12, 60, white}};
+        QTest::newRow("erase bar hidden")
+            << QList<Setting>{{id::ScrollMode, -1, 0}, {id::ShowEraseBar, -1, 0}} << QList<Pixel>{{11, 60, white}};
+        QTest::newRow("resize to the same size keeps the traces")
+            << QList<Setting>{{id::Chart, -1, 0}, {id::Xmax, -1, 400}}
+            << QList<Pixel>{{385, 25, blue}, {385, 75, olive}};
     }
-    void channelSelection()
+    void tracesFollowSettings()
     {
         QFETCH(QList<Setting>, settings);
         QFETCH(QList<Pixel>, pixels);
         PictureHost chart(400, 101);
         chart.bareOverlay();
-        apply(chart, settings);
         std::vector<int16_t> values;
         for (int point = 0; point < 10; ++point)
             values.insert(values.end(), {up, down});
+        for (const Setting& s : settings) {
+            if (s.member == id::Chart)
+                QCOMPARE(chart.chart(SafeArray::shorts2D(2, 10, values)), hr::ok);
+            else
+                apply(chart, {s});
+        }
         QCOMPARE(chart.chart(SafeArray::shorts2D(2, 10, values)), hr::ok);
         comparePixels(chart.window(), pixels);
     }

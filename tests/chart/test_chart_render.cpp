@@ -49,6 +49,7 @@ private slots:
         QTest::newRow("solid") << "c" << true << range(0, 10);
         QTest::newRow("dotted") << "c" << false << QList<int>{0, 1, 3, 5, 7, 9};
         QTest::newRow("top mode has none") << "t" << true << QList<int>{0};
+        QTest::newRow("c after t: back on the centre") << "t;c" << true << range(0, 10);
     }
     void baseLine()
     {
@@ -59,7 +60,8 @@ private slots:
         chart.put(id::GridSpacingX, int16_t(30000));
         chart.put(id::GridSpacingY, int16_t(30000));
         chart.put(id::SolidBaseLine, Variant::fromBool(solid));
-        chart.key(command);
+        for (const QString& part : command.split(';'))
+            chart.key(part);
         QCOMPARE(columnsIn(chart.window(), 5, shown(silver)), columns);
     }
 
@@ -68,32 +70,38 @@ private slots:
     {
         QTest::addColumn<int>("width");
         QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("spacing");
         QTest::addColumn<int>("column");
         QTest::addColumn<bool>("row1");
         QTest::addColumn<bool>("row2");
         const QString log = "X,1,4000,0,21,1024,10,20,30,40,50,60,70,80,90,-100,200,300,400,500,600,700,800,900,"
                             "-1000,2000,3000";
         const QString linear = "X,2,4000,0,5,1024,200,400,600,800,-1000";
-        QTest::newRow("plain grid line") << 100 << "L" << 20 << true << false;
-        QTest::newRow("between plain grid lines") << 100 << "L" << 21 << false << false;
-        QTest::newRow("log: dotted 10") << 500 << log << 19 << true << false;
-        QTest::newRow("log: major 100") << 500 << log << 204 << true << true;
-        QTest::newRow("log: major 1000") << 500 << log << 388 << true << true;
-        QTest::newRow("log: dotted 3000") << 500 << log << 476 << true << false;
-        QTest::newRow("log: no plain grid") << 500 << log << 20 << false << false;
-        QTest::newRow("linear: dotted 200") << 500 << linear << 25 << true << false;
-        QTest::newRow("linear: major 1000") << 500 << linear << 125 << true << true;
+        QTest::newRow("plain grid line") << 100 << "L" << 20 << 20 << true << false;
+        QTest::newRow("between plain grid lines") << 100 << "L" << 20 << 21 << false << false;
+        QTest::newRow("log: dotted 10") << 500 << log << 20 << 19 << true << false;
+        QTest::newRow("log: major 100") << 500 << log << 20 << 204 << true << true;
+        QTest::newRow("log: major 1000") << 500 << log << 20 << 388 << true << true;
+        QTest::newRow("log: dotted 3000") << 500 << log << 20 << 476 << true << false;
+        QTest::newRow("log: no plain grid") << 500 << log << 20 << 20 << false << false;
+        QTest::newRow("linear: dotted 200") << 500 << linear << 20 << 25 << true << false;
+        QTest::newRow("linear: major 1000") << 500 << linear << 20 << 125 << true << true;
+        // Spacing 2.5: lines at trunc(2.5 k), so 2, 5, 7, 10, ...
+        QTest::newRow("2.5 apart: column 7") << 100 << "L" << -250 << 7 << true << false;
+        QTest::newRow("2.5 apart: none at 8") << 100 << "L" << -250 << 8 << false << false;
     }
     void verticalLines()
     {
         QFETCH(int, width);
         QFETCH(QString, command);
+        QFETCH(int, spacing);
         QFETCH(int, column);
         QFETCH(bool, row1);
         QFETCH(bool, row2);
         const int height = 12;
         PictureHost chart(width, height);
         chart.put(id::GridSpacingY, int16_t(30000));
+        chart.put(id::GridSpacingX, int16_t(spacing));
         chart.key(command);
         const QImage window = chart.window();
         QCOMPARE(window.pixel(column, 1) == shown(silver), row1);
@@ -176,6 +184,18 @@ private slots:
         QVERIFY(!first.isEmpty());
         QVERIFY(first.left() >= 10 && first.top() >= 5);
         QCOMPARE(textBox(30, 20), first.translated(20, 15));
+        // A negative coordinate leaves that coordinate where it was.
+        QCOMPARE(textBox(-1, 40), first.translated(20, 35));
+        QCOMPARE(textBox(0, -1), first.translated(-10, 35));
+        // Grid dots on every odd row and column are drawn over the text.
+        chart.put(id::GridSpacingX, int16_t(1));
+        chart.put(id::GridSpacingY, int16_t(1));
+        const QRect gridded = textBox(10, 5);
+        QVERIFY(!gridded.isEmpty());
+        const QImage window = chart.window();
+        for (int y = gridded.top(); y <= gridded.bottom(); ++y)
+            for (int x = gridded.left(); x <= gridded.right(); ++x)
+                QVERIFY(window.pixel(x, y) != shown(red) || (x % 2 == 0 && y % 2 == 0));
         chart.key("L");  // commands clear the text
         QCOMPARE(textBox(30, 20), QRect());
     }
