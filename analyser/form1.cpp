@@ -44,6 +44,8 @@ Form1::Form1(Form1Services services, QWidget* parent)
     connect(Command2, &QToolButton::clicked, this, [this] { stopCapture(); });
     connect(Command1, &QToolButton::clicked, this, [this] { startCapture(); });
     connect(Timer1, &QTimer::timeout, this, [this] { timerTick(); });
+    connectDisplayOptions();
+    connectReadouts();
 
     const TwipsScale scale = TwipsScale::of(this);
     setMinimumSize(scale.toPixelsX(layout::clientWidth), scale.toPixelsY(layout::clientHeight));

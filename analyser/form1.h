@@ -7,6 +7,7 @@
 #include "components/fourel_binding.h"
 #include "components/trazel_binding.h"
 #include "message_sink.h"
+#include "readouts.h"
 #include "twips.h"
 
 #include <QWidget>
@@ -71,6 +72,17 @@ public:
     // Timer1: collects the filled buffers and draws the newest frame.
     void timerTick();
 
+    // The chart's and the waterfall's events: the pointer readouts in Label5
+    // and the level window the chart's zoom sets.
+    void crossHairMoved(int32_t offset);
+    void waterfallPointerMoved(int16_t x, int16_t y);
+    void chartRangeChanged(int32_t min, int32_t max);
+
+    // Display options and picture commands.
+    void apply3DView();
+    void persistClicked();
+    void bestDynamicRange();
+
     // The window's outer size in twips, the frame included.
     QSizeF outerSizeTwips() const;
     void setOuterSizeTwips(QSizeF size);
@@ -83,6 +95,9 @@ protected:
 
 private:
     void buildControls();
+    void connectReadouts();
+    void connectDisplayOptions();
+    ScalingView scalingView() const;
     void placeGroupBoxChildren();
     void createComponents();
     void formLoad();

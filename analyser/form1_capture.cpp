@@ -94,7 +94,7 @@ void Form1::startCapture()
 
     refreshFrequencyLabels();
     setControlsForRunState(RunState::Capturing);
-    m_waterfall.setView3D(Check1->isChecked() ? 1 : 0);
+    apply3DView();
 }
 
 void Form1::closeDevice(bool reportStopFailure)

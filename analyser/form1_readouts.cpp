@@ -1,0 +1,73 @@
+// The pointer readouts in Label5 and the level window the chart's zoom sets:
+// handlers of the chart's and the waterfall's events, reading the form state
+// as it is at each event, so after Stop they describe the last frame.
+#include "component_site.h"
+#include "form1.h"
+#include "readouts.h"
+
+#include <QLabel>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace vellarin {
+
+namespace {
+
+// A bin past the level array (a chart far wider than any spectrum) has no level.
+int32_t levelOf(const AnalyserState& s, int32_t bin)
+{
+    return bin >= 0 && bin < static_cast<int32_t>(s.BinLevel.size()) ? s.BinLevel[bin] : NoData;
+}
+
+}  // namespace
+
+void Form1::connectReadouts()
+{
+    m_chart.onEvents([this](int32_t min, int32_t max) { chartRangeChanged(min, max); },
+                     [this](int32_t offset) { crossHairMoved(offset); });
+    m_waterfall.onCursorMoved([this](int16_t x, int16_t y) { waterfallPointerMoved(x, y); });
+}
+
+ScalingView Form1::scalingView() const
+{
+    return {m_state->FreqScaling, HScroll1->value(), m_state->FFTSize / 2};
+}
+
+void Form1::crossHairMoved(int32_t offset)
+{
+    const AnalyserState& s = *m_state;
+    // The two-axis cross-hair reports a negative offset; it reads as column 0.
+    const int32_t column = std::min(std::max(offset, 0), m_chart.xmax() - 1);
+    const int32_t bin = chartColumnBin(scalingView(), column, s.ChartLogMap, s.ChartFitMap);
+    const double hertz = static_cast<double>(bin) * sampleRate() / s.FFTSize;
+    Label5->setText(crossHairCaption(hertz, levelOf(s, bin)));
+}
+
+void Form1::waterfallPointerMoved(int16_t x, int16_t y)
+{
+    const AnalyserState& s = *m_state;
+    const TwipsScale scale = TwipsScale::of(this);
+    const int32_t direction = m_waterfall.scrollDirection();
+    const WaterfallPointer pointer{x,
+                                   y,
+                                   static_cast<float>(Cascadra1->widthTwips() / scale.perPixelX),
+                                   static_cast<float>(Cascadra1->heightTwips() / scale.perPixelY),
+                                   direction,
+                                   m_waterfall.view3D() != 0 ? m_waterfall.depth3D() : int16_t(0)};
+    const auto bin = waterfallBin(scalingView(), pointer,
+                                  {s.ChartLogMap, s.ChartFitMap, s.WaterfallLogMap, s.WaterfallFitMap});
+    if (bin)
+        Label5->setText(waterfallCaption(*bin * sampleRate() / s.FFTSize, direction));
+}
+
+void Form1::chartRangeChanged(int32_t min, int32_t max)
+{
+    AnalyserState& s = *m_state;
+    s.LevelMin = min;
+    s.LevelMax = max;
+    s.LevelZoomed = min == 0 && max == 32767 ? False : True;
+    s.LevelSpan = max - min;
+}
+
+}  // namespace vellarin
