@@ -5,6 +5,7 @@
 // the centre row is 100.
 #include "test_chart_render_host.h"
 
+#include <QMouseEvent>
 #include <QWheelEvent>
 
 using namespace charttest;
@@ -36,6 +37,7 @@ public:
 
     // Gestures separated by ';': "ld x y" / "lu x y" / "rd x y" / "ru x y"
     // left or right button down or up, "mv x y" a move with the buttons held,
+    // "hover x y" a move with none,
     // "ldbl" / "rdbl" double-clicks ("s" in front: with Shift), "wh d" the
     // wheel turned by d eighths of a degree, "ch v" a ChartEx of one value
     // across the chart, "hide" the window hidden and shown again, "Ymax c v"
@@ -59,6 +61,8 @@ public:
                 QTest::mouseDClick(&w, button, op.startsWith(u's') ? Qt::ShiftModifier : Qt::NoModifier, QPoint(5, 5));
             else if (op == u"wh")
                 turnWheel(t[1].toInt());
+            else if (op == u"hover")
+                hover(at());
             else if (op == u"hide")
                 w.hide(), w.show();
             else if (op == u"ch")
@@ -66,6 +70,13 @@ public:
             else
                 put(op == u"Ymax" ? id::Ymax : id::Ymin, int16_t(t[1].toInt()), Variant(t[2].toInt()));
         }
+    }
+
+    // A move with no button held, which only a tracking window would see.
+    void hover(QPoint at)
+    {
+        QMouseEvent event(QEvent::MouseMove, at, widget().mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&widget(), &event);
     }
 
     void turnWheel(int delta)
@@ -173,8 +184,11 @@ private slots:
         QTest::newRow("a hidden window drops the right button's cross-hair and lock")
             << false << true << "rd 40 20; hide; ldbl" << "X:40 C:-65536,65536" << 2 << "-65536,65536"
             << "-65536,65536";
-        QTest::newRow("button ups without a figure do nothing")
-            << false << true << "lu 10 10; ru 10 10" << "" << 0 << full << full;
+        QTest::newRow("button ups without a figure do nothing, nor do moves after them")
+            << false << true << "lu 10 10; ru 10 10; ld 30 10; lu 30 10; hover 40 20" << "C:-32768,32768" << 1 << full
+            << full;
+        QTest::newRow("no cross-hair after the button is up")
+            << true << true << "ld 30 10; lu 30 10; hover 40 20" << "X:30" << 1 << full << full;
     }
 
     void gestures()
