@@ -72,11 +72,13 @@ public:
         }
     }
 
-    // A move with no button held, which only a tracking window would see.
+    // A move with no button held, which only a tracking window sees.
     void hover(QPoint at)
     {
+        widget().setMouseTracking(true);
         QMouseEvent event(QEvent::MouseMove, at, widget().mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(&widget(), &event);
+        widget().setMouseTracking(false);
     }
 
     void turnWheel(int delta)
