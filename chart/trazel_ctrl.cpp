@@ -3,7 +3,7 @@
 #include "trazel_members.h"
 #include "trazel_widget.h"
 
-#include <automation/class_ids.h>
+#include <interfaces/class_ids.h>
 
 #include <algorithm>
 
@@ -49,7 +49,7 @@ QPoint CTrazelCtrl::windowDpi() const
 
 std::span<const QUuid> CTrazelCtrl::propertyPages() const
 {
-    static const QUuid pages[] = {classes::trazelPropertyPage.classId};
+    static const QUuid pages[] = {sdk::classes::trazelPropertyPage.classId};
     return pages;
 }
 

@@ -71,7 +71,7 @@ void putGridSpacing(int16_t& spacing, CTrazelCtrl& c, const Variant& v)
     finishPut(c, After::Redraw);
 }
 
-Variant nothing(CTrazelCtrl&, Args) { return {}; }
+HResult nothing(CTrazelCtrl&, Args, Variant&) { return hr::ok; }
 
 constexpr ParamInfo indexParam[] = {{"Idx", vtI2}};
 constexpr ParamInfo chartParams[] = {{"Data", vtVariant}};
@@ -90,6 +90,14 @@ constexpr MemberInfo method(DispId id, const char* name, std::span<const ParamIn
 {
     return {id, name, MemberKind::Method, vtEmpty, params, "", hidden};
 }
+
+// The value travels as its plain automation type; the type library names it.
+constexpr MemberInfo typed(MemberInfo m, const char* typeName)
+{
+    m.typeName = typeName;
+    return m;
+}
+constexpr const char* colourType = "OLE_COLOR";
 
 namespace id = dispid;
 using S = TrazelState;
@@ -116,7 +124,7 @@ const std::array<Entry, 35> table{{
     {property(id::ChartText, "ChartText", vtBstr, "The text in the chart"),
      [](CTrazelCtrl& c, Args) { return Variant(c.readChartText()); },
      [](CTrazelCtrl& c, Args, const Variant& v) { c.setChartText(asString(v)); }},
-    {property(id::DigitalMask, "DigitalMask", vtI2, "To select a digital bit for digital plot"),
+    {typed(property(id::DigitalMask, "DigitalMask", vtI2, "To select a digital bit for digital plot"), "enumDigitalMask"),
      getShort<&S::DigitalMask>, putShort<&S::DigitalMask, After::Store>},
     {property(id::GridSpacingX, "GridSpacingX", vtI2, "The spacing between X gridlines in pixels"),
      getShort<&S::GridSpacingX>,
@@ -134,11 +142,11 @@ const std::array<Entry, 35> table{{
      }},
     {property(id::MarkEvents, "MarkEvents", vtBool, "", true), getBool<&S::MarkEvents>,
      putBool<&S::MarkEvents, After::Store>},
-    {property(id::PEraseBar, "PEraseBar", vtI4, "Color of the erase bar"), getColour<&S::PEraseBar>,
+    {typed(property(id::PEraseBar, "PEraseBar", vtI4, "Color of the erase bar"), colourType), getColour<&S::PEraseBar>,
      putColour<&S::PEraseBar, After::Store>},
-    {property(id::PGrid, "PGrid", vtI4, "Color of the grids"), getColour<&S::PGrid>,
+    {typed(property(id::PGrid, "PGrid", vtI4, "Color of the grids"), colourType), getColour<&S::PGrid>,
      putColour<&S::PGrid, After::Redraw>},
-    {property(id::PText, "PText", vtI4, "Color ot the text in the chart"), getColour<&S::PText>,
+    {typed(property(id::PText, "PText", vtI4, "Color ot the text in the chart"), colourType), getColour<&S::PText>,
      putColour<&S::PText, After::Redraw>},
     {property(id::PenSize, "PenSize", vtI2, "", true), getShort<&S::PenSize>,
      [](CTrazelCtrl& c, Args, const Variant& v) {
@@ -173,41 +181,41 @@ const std::array<Entry, 35> table{{
      nullptr,
      [](CTrazelCtrl& c, Args, const Variant& v) { runCommand(c, asString(v)); }},
     {method(id::Chart, "Chart", chartParams), nullptr, nullptr,
-     [](CTrazelCtrl& c, Args a) {
+     [](CTrazelCtrl& c, Args a, Variant&) {
          int16_t single = 0;
          if (const SampleBlock block = decodeChartData(a[0], single); !block.isEmpty())
              c.plot(block.samples, block.points, block.channels, DataCall::Chart);
-         return Variant();
+         return hr::ok;
      }},
     {method(id::ChartEx, "ChartEx", chartExParams), nullptr, nullptr,
-     [](CTrazelCtrl& c, Args a) {
+     [](CTrazelCtrl& c, Args a, Variant&) {
          c.plot(static_cast<const int16_t*>(a[0].byRef()->address), asShort(a[2]), asShort(a[1]), DataCall::ChartEx);
-         return Variant();
+         return hr::ok;
      }},
     {method(id::CopyToClipboard, "CopyToClipboard", {}), nullptr, nullptr,
-     [](CTrazelCtrl& c, Args) {
+     [](CTrazelCtrl& c, Args, Variant&) {
          c.picture.copyToClipboard();
-         return Variant();
+         return hr::ok;
      }},
     {method(id::SetTextPos, "SetTextPos", positionParams), nullptr, nullptr,
-     [](CTrazelCtrl& c, Args a) {
+     [](CTrazelCtrl& c, Args a, Variant&) {
          if (const int16_t x = asShort(a[0]); x >= 0)
              c.state.CaptionX = x;
          if (const int16_t y = asShort(a[1]); y >= 0)
              c.state.CaptionY = y;
          rebuildDrawingTools(c.state);
          c.fullRedraw();
-         return Variant();
+         return hr::ok;
      }},
     {method(id::AuxCrossHair, "AuxCrossHair", positionParams), nullptr, nullptr,
-     [](CTrazelCtrl& c, Args a) {
+     [](CTrazelCtrl& c, Args a, Variant&) {
          c.state.AuxX = asShort(a[0]);
          c.state.AuxY = asShort(a[1]);
          c.fullRedraw();
-         return Variant();
+         return hr::ok;
      }},
     {method(id::EvenSpacing, "EvenSpacing", {}, true), nullptr, nullptr, nothing},
-    {indexed(id::PLine, "PLine", vtI4), getIndexed<&S::PLine>,
+    {typed(indexed(id::PLine, "PLine", vtI4), colourType), getIndexed<&S::PLine>,
      [](CTrazelCtrl& c, Args i, const Variant& v) {
          c.state.PLine[channelIndex(i)] = static_cast<Colour>(asLong(v));
          rebuildDrawingTools(c.state);
@@ -236,12 +244,13 @@ constexpr MemberInfo eventTable[] = {
 }  // namespace
 
 std::span<const MemberInfo> eventInfos() { return eventTable; }
+std::span<const MemberInfo> dispatchMembers() { return infos; }
 
 HResult CTrazelCtrl::invoke(DispId dispId, InvokeKind kind, std::span<Variant> args, Variant* result)
 {
     return invokeFromTable(table, *this, dispId, kind, args, result);
 }
 
-std::span<const MemberInfo> CTrazelCtrl::members() const { return infos; }
+std::span<const MemberInfo> CTrazelCtrl::members() const { return dispatchMembers(); }
 
 }  // namespace trazel

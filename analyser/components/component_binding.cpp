@@ -38,7 +38,7 @@ HResult ComponentBinding::create(const KnownClass& known)
 {
     release();
     ComponentPtr created;
-    const HResult r = createInstance(known.classId, created);
+    const HResult r = createInstance(known.classId, created, QString::fromLatin1(known.module));
     if (failed(r) || !created)
         return failed(r) ? r : hr::fail;
     m_component = std::move(created);

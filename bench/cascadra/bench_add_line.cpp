@@ -2,7 +2,7 @@
 // scroll direction: the waterfall's cost per processed frame.
 #include "synthetic_spectrum.h"
 
-#include <automation/class_ids.h>
+#include <interfaces/class_ids.h>
 #include <automation/host.h>
 #include <automation/interfaces/cascadra.h>
 
@@ -22,7 +22,7 @@ void addLine(benchmark::State& state)
     const auto direction = static_cast<int32_t>(state.range(0));
     const auto view3D = static_cast<int32_t>(state.range(1));
     ComponentPtr component;
-    if (failed(createInstance(classes::cascadra.classId, component))) {
+    if (failed(createInstance(sdk::classes::cascadra.classId, component, "cascadra"))) {
         state.SkipWithError("cascadra module not found");
         return;
     }

@@ -3,7 +3,7 @@
 //   cascadra_gallery [output folder [width height]]
 #include "synthetic_spectrum.h"
 
-#include <automation/class_ids.h>
+#include <interfaces/class_ids.h>
 #include <automation/host.h>
 #include <automation/interfaces/cascadra.h>
 
@@ -28,7 +28,7 @@ constexpr int chartNarrower = 176;
 bool render(int direction, bool view3D, const QString& path)
 {
     ComponentPtr component;
-    if (failed(createInstance(classes::cascadra.classId, component)) || !component->control())
+    if (failed(createInstance(sdk::classes::cascadra.classId, component, "cascadra")) || !component->control())
         return false;
     Dispatch* waterfall = component->dispatch();
     QWidget* view = component->control()->widget();

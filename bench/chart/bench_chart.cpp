@@ -3,7 +3,7 @@
 // a noisy 1920-point spectrum line on a 1920 x 241 chart. Beside it the floor
 // that no data call can beat: one fill, one copy and one AND of surfaces of
 // the same size. And one pointer move under the two-line cross-hair.
-#include <automation/class_ids.h>
+#include <interfaces/class_ids.h>
 #include <automation/host.h>
 #include <automation/interfaces/trazel.h>
 
@@ -48,7 +48,7 @@ struct BenchChart {
 
     explicit BenchChart(benchmark::State& state)
     {
-        if (failed(createInstance(classes::trazelChart.classId, object)) || !object) {
+        if (failed(createInstance(sdk::classes::trazelChart.classId, object, "trazel")) || !object) {
             state.SkipWithError("trazel module not found");
             return;
         }

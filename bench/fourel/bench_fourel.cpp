@@ -4,7 +4,7 @@
 // other processes falls on both alike. The direct plan is the kind the
 // component uses (estimated, unaligned), or for comparison an estimated
 // aligned plan or a measured one.
-#include <automation/class_ids.h>
+#include <interfaces/class_ids.h>
 #include <automation/host.h>
 #include <automation/interfaces/fourel.h>
 
@@ -44,7 +44,7 @@ template <unsigned directFlags> void componentBesideDirect(benchmark::State& sta
 {
     ComponentPtr object;
     const QString module = programDirectory() + QStringLiteral("/libfourel.so");
-    if (createInstanceFromModule(module, classes::fourel.classId, object) != hr::ok) {
+    if (createInstanceFromModule(module, sdk::classes::fourel.classId, object) != hr::ok) {
         state.SkipWithError("libfourel.so not found beside the benchmark");
         return;
     }

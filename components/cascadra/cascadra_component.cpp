@@ -24,10 +24,6 @@ const MemberInfo eventInfos[] = {
      "The pointer is over the picture at X, Y pixels from its top-left corner"},
 };
 
-// A method refuses a call by handing back an error value; invoke turns it
-// into the call's result code.
-Variant outcome(HResult r) { return failed(r) ? Variant(ErrorValue{r}) : Variant(); }
-
 int32_t asColourValue(QRgb c) { return qRed(c) | qGreen(c) << 8 | qBlue(c) << 16; }
 
 const std::array<MemberEntry<Cascadra>, 6> table{{
@@ -43,13 +39,14 @@ const std::array<MemberEntry<Cascadra>, 6> table{{
      [](Cascadra&, std::span<Variant>) { return Variant(reliefDepth); }},
     {{dispid::AddLine, "AddLine", MemberKind::Method, vtEmpty, lineParams,
       "Adds the newest line: levels 0..32767, -32768 where there is no data"},
-     nullptr, nullptr, [](Cascadra& c, std::span<Variant> a) { return outcome(c.addLine(a[0])); }},
+     nullptr, nullptr, [](Cascadra& c, std::span<Variant> a, Variant&) { return c.addLine(a[0]); }},
     {{dispid::ClipboardCopy, "ClipboardCopy", MemberKind::Method, vtEmpty, {}, "Copies the picture to the clipboard"},
-     nullptr, nullptr, [](Cascadra& c, std::span<Variant>) { return outcome(c.copyToClipboard()); }},
+     nullptr, nullptr, [](Cascadra& c, std::span<Variant>, Variant&) { return c.copyToClipboard(); }},
     {{hiddenid::LevelColour, "LevelColour", MemberKind::Method, vtI4, levelParams, "", true},
      nullptr, nullptr,
-     [](Cascadra&, std::span<Variant> a) {
-         return Variant(asColourValue(ColourScale::instance().colourOf(asShort(a[0]))));
+     [](Cascadra&, std::span<Variant> a, Variant& colour) {
+         colour = Variant(asColourValue(ColourScale::instance().colourOf(asShort(a[0]))));
+         return hr::ok;
      }},
 }};
 
@@ -89,13 +86,7 @@ QWidget* Cascadra::widget()
 
 HResult Cascadra::invoke(DispId id, InvokeKind kind, std::span<Variant> args, Variant* result)
 {
-    Variant out;
-    const HResult r = invokeFromTable(table, *this, id, kind, args, &out);
-    if (const ErrorValue* refused = out.get<ErrorValue>(); succeeded(r) && refused)
-        return refused->code;
-    if (result)
-        *result = std::move(out);
-    return r;
+    return invokeFromTable(table, *this, id, kind, args, result);
 }
 
 std::span<const MemberInfo> Cascadra::members() const { return memberInfoTable; }

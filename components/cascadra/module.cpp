@@ -1,23 +1,23 @@
-// The cascadra module's entry points: the factory for CASCADRALib.Cascadra.
+// The cascadra module: it makes CASCADRALib.Cascadra.
 #include "cascadra_component.h"
 
-#include <automation/class_ids.h>
+#include <automation/module.h>
+#include <interfaces/class_ids.h>
 
 using namespace automation;
 
 namespace {
+
 SimpleClassFactory<cascadra::Cascadra> factory;
-}
 
-AUTOMATION_MODULE_EXPORT HResult DllGetClassObject(const QUuid* classId, ClassFactory** out)
+const ModuleDescription& description()
 {
-    if (!classId || !out)
-        return hr::pointer;
-    *out = nullptr;
-    if (*classId != classes::cascadra.classId)
-        return hr::classNotAvailable;
-    *out = &factory;
-    return hr::ok;
+    using sdk::classes::cascadra;
+    static const ModuleClass classes[] = {{cascadra.classId, cascadra.progId, cascadra.typeName, &factory}};
+    static const ModuleDescription module{classes};
+    return module;
 }
 
-AUTOMATION_MODULE_EXPORT HResult DllCanUnloadNow() { return ModuleObjectCount::live() == 0 ? hr::ok : hr::falseResult; }
+}  // namespace
+
+AUTOMATION_MODULE(description)

@@ -13,12 +13,13 @@ namespace {
 // the table turns any other kind, or a null reference, into a type mismatch.
 constexpr ParamInfo fftParams[] = {{"Data", vtByRef | vtR8}, {"Length", vtByRef | vtI4}};
 
-Variant runFft(FourelComponent& self, std::span<Variant> args)
+HResult runFft(FourelComponent& self, std::span<Variant> args, Variant& result)
 {
     auto* data = static_cast<double*>(args[0].byRef()->address);
     const int32_t n = *static_cast<const int32_t*>(args[1].byRef()->address);
     const FftStatus status = self.plans.transform(data, n, self.forward ? Direction::Forward : Direction::Inverse);
-    return Variant(static_cast<int16_t>(status));
+    result = Variant(static_cast<int16_t>(status));
+    return hr::ok;
 }
 
 const std::array<MemberEntry<FourelComponent>, 2> table{{

@@ -1,8 +1,8 @@
-// Entry points of the fourel module: the class factory for Numora.Fourel and
-// the can-unload-now answer.
+// The fourel module: it makes Numora.Fourel.
 #include "fourel_component.h"
 
-#include <automation/class_ids.h>
+#include <automation/module.h>
+#include <interfaces/class_ids.h>
 
 using namespace automation;
 
@@ -10,17 +10,14 @@ namespace {
 
 SimpleClassFactory<fourel::FourelComponent> factory;
 
-}  // namespace
-
-AUTOMATION_MODULE_EXPORT HResult DllGetClassObject(const QUuid* classId, ClassFactory** out)
+const ModuleDescription& description()
 {
-    if (!classId || !out)
-        return hr::pointer;
-    *out = nullptr;
-    if (*classId != classes::fourel.classId)
-        return hr::classNotAvailable;
-    *out = &factory;
-    return hr::ok;
+    using sdk::classes::fourel;
+    static const ModuleClass classes[] = {{fourel.classId, fourel.progId, fourel.typeName, &factory}};
+    static const ModuleDescription module{classes};
+    return module;
 }
 
-AUTOMATION_MODULE_EXPORT HResult DllCanUnloadNow() { return ModuleObjectCount::live() == 0 ? hr::ok : hr::falseResult; }
+}  // namespace
+
+AUTOMATION_MODULE(description)

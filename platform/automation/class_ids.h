@@ -1,41 +1,10 @@
 #pragma once
-// The class identities of the system's components, fixed once. Modules and
-// hosts both read them from here.
-#include <QUuid>
-
-#include <array>
+// Moved to the components' own headers; kept so that code still naming the
+// old place builds until it is changed over.
+#include <interfaces/class_ids.h>
 
 namespace automation {
-
-struct KnownClass {
-    QUuid classId;
-    const char* progId;
-    const char* typeName;
-    const char* module;  // base name of the shared library, without "lib" and ".so"
-};
-
-namespace classes {
-inline constexpr KnownClass trazelChart{
-    QUuid(0x6c1f3a52, 0x94d1, 0x4e8b, 0xa1, 0x07, 0x3d, 0x52, 0xf0, 0x9c, 0x2e, 0x41),
-    "TRAZEL.TrazelCtrl.1", "Trazel Control", "trazel"};
-inline constexpr KnownClass trazelPropertyPage{
-    QUuid(0x6c1f3a53, 0x94d1, 0x4e8b, 0xa1, 0x07, 0x3d, 0x52, 0xf0, 0x9c, 0x2e, 0x41),
-    "TRAZEL.TrazelPropPage.1", "Trazel Property Page", "trazel"};
-inline constexpr KnownClass fourel{
-    QUuid(0x2b9e7d10, 0x58c3, 0x4f26, 0x8e, 0x4a, 0x91, 0x0b, 0x6d, 0x37, 0xc5, 0x12),
-    "Numora.Fourel", "Fourel FFT", "fourel"};
-inline constexpr KnownClass cascadra{
-    QUuid(0x9d4a61e8, 0x27b5, 0x4c9f, 0xb3, 0x6e, 0x05, 0xa8, 0x14, 0xd2, 0x7f, 0x63),
-    "CASCADRALib.Cascadra", "Cascadra Waterfall", "cascadra"};
-
-inline constexpr std::array<const KnownClass*, 4> all{&trazelChart, &trazelPropertyPage, &fourel, &cascadra};
-}  // namespace classes
-
-// Interface and type-library identities of the chart, listed with its type library.
-namespace interfaces {
-inline constexpr QUuid trazelDispatch(0x6c1f3a54, 0x94d1, 0x4e8b, 0xa1, 0x07, 0x3d, 0x52, 0xf0, 0x9c, 0x2e, 0x41);
-inline constexpr QUuid trazelEvents(0x6c1f3a55, 0x94d1, 0x4e8b, 0xa1, 0x07, 0x3d, 0x52, 0xf0, 0x9c, 0x2e, 0x41);
-inline constexpr QUuid trazelTypeLibrary(0x6c1f3a56, 0x94d1, 0x4e8b, 0xa1, 0x07, 0x3d, 0x52, 0xf0, 0x9c, 0x2e, 0x41);
-}  // namespace interfaces
-
+using KnownClass = sdk::ClassIdentity;
+namespace classes = sdk::classes;
+namespace interfaces = sdk::interfaces;
 }  // namespace automation

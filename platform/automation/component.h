@@ -46,20 +46,37 @@ public:
 
 using ComponentPtr = std::unique_ptr<Component>;
 
-class ClassFactory {
-public:
-    virtual ~ClassFactory() = default;
-    virtual HResult createInstance(ComponentPtr& out) = 0;
-};
-
-// Counts the live objects of one module, for its can-unload-now answer.
-// Each module keeps its own counter: entry points alone are exported.
+// Counts the live objects and the host's locks of one module, for its
+// can-unload-now answer. Each module keeps its own counters: entry points
+// alone are exported.
 class ModuleObjectCount {
 public:
     static std::atomic<int>& live()
     {
         static std::atomic<int> count{0};
         return count;
+    }
+    static std::atomic<int>& locks()
+    {
+        static std::atomic<int> count{0};
+        return count;
+    }
+};
+
+class ClassFactory {
+public:
+    virtual ~ClassFactory() = default;
+    virtual HResult createInstance(ComponentPtr& out) = 0;
+    // A host that will create more objects soon keeps the module loaded.
+    // Virtual, so that the count kept is the module's own.
+    virtual HResult lockServer(bool lock)
+    {
+        std::atomic<int>& locks = ModuleObjectCount::locks();
+        if (lock)
+            ++locks;
+        else if (locks > 0)
+            --locks;
+        return hr::ok;
     }
 };
 
@@ -82,18 +99,4 @@ public:
     }
 };
 
-// The exported entry points, by name.
-inline constexpr const char* getClassObjectSymbol = "DllGetClassObject";
-inline constexpr const char* canUnloadNowSymbol = "DllCanUnloadNow";
-inline constexpr const char* registerServerSymbol = "DllRegisterServer";
-inline constexpr const char* unregisterServerSymbol = "DllUnregisterServer";
-
-extern "C" {
-using GetClassObjectFn = HResult (*)(const QUuid* classId, ClassFactory** factory);
-using CanUnloadNowFn = HResult (*)();
-using RegisterServerFn = HResult (*)();
-}
-
 }  // namespace automation
-
-#define AUTOMATION_MODULE_EXPORT extern "C" __attribute__((visibility("default")))

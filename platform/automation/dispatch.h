@@ -27,6 +27,9 @@ struct MemberInfo {
     bool hidden = false;
     bool readable = true;
     bool writable = true;
+    // A named type of the module's type library (an enumeration, the colour
+    // type) that the value travels as; null for a plain automation type.
+    const char* typeName = nullptr;
 };
 
 class Dispatch {

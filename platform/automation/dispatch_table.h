@@ -11,7 +11,8 @@ template <class Object> struct MemberEntry {
     MemberInfo info;
     Variant (*get)(Object&, std::span<Variant> index) = nullptr;
     void (*put)(Object&, std::span<Variant> index, const Variant& value) = nullptr;
-    Variant (*call)(Object&, std::span<Variant> args) = nullptr;
+    // A method fails with its own result code; its value goes to `result`.
+    HResult (*call)(Object&, std::span<Variant> args, Variant& result) = nullptr;
 };
 
 namespace detail {
@@ -59,10 +60,11 @@ HResult invokeFromTable(const std::array<MemberEntry<Object>, N>& table, Object&
         for (size_t i = 0; i < args.size(); ++i)
             if (HResult r = detail::coerceArgument(args[i], info.params[i].type); failed(r))
                 return r;
-        Variant out = entry->call(object, args);
-        if (result)
+        Variant out;
+        const HResult r = entry->call(object, args, out);
+        if (result && succeeded(r))
             *result = std::move(out);
-        return hr::ok;
+        return r;
     }
     case InvokeKind::PropertyGet: {
         if (info.kind == MemberKind::Method)

@@ -1,6 +1,5 @@
 #include "host.h"
 
-#include "class_ids.h"
 #include "registry.h"
 
 #include <QFileInfo>
@@ -36,59 +35,67 @@ QLibrary* loadModule(const QString& path, HResult& error)
     return loaded.emplace(key, std::move(lib)).first->second.get();
 }
 
-const KnownClass* knownClass(const QUuid& classId)
+template <class Fn> Fn entryPoint(const QString& modulePath, const char* symbol, HResult& result)
 {
-    for (const KnownClass* k : classes::all)
-        if (k->classId == classId)
-            return k;
-    return nullptr;
-}
-
-const KnownClass* knownProgId(const QString& progId)
-{
-    for (const KnownClass* k : classes::all)
-        if (progId.compare(QLatin1String(k->progId), Qt::CaseInsensitive) == 0)
-            return k;
-    return nullptr;
+    result = hr::ok;
+    QLibrary* lib = loadModule(modulePath, result);
+    if (!lib)
+        return nullptr;
+    auto entry = reinterpret_cast<Fn>(lib->resolve(symbol));
+    if (!entry)
+        result = hr::errorInModule;
+    return entry;
 }
 
 }  // namespace
 
 QString programDirectory() { return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2); }
 
-HResult resolveModule(const QUuid& classId, QString& modulePath)
+QString modulePathForName(const QString& moduleName)
 {
-    if (auto r = ComponentRegistry().findClass(classId)) {
+    if (moduleName.contains(u'/'))
+        return moduleName;
+    return programDirectory() + QStringLiteral("/lib") + moduleName + QStringLiteral(".so");
+}
+
+HResult resolveModule(const QUuid& classId, QString& modulePath, const QString& moduleName)
+{
+    if (auto r = findRegisteredClass(classId)) {
         modulePath = r->modulePath;
         return hr::ok;
     }
-    if (const KnownClass* k = knownClass(classId)) {
-        modulePath = programDirectory() + QStringLiteral("/lib") + QLatin1String(k->module) + QStringLiteral(".so");
-        return hr::ok;
-    }
-    return hr::classNotRegistered;
+    if (moduleName.isEmpty())
+        return hr::classNotRegistered;
+    modulePath = modulePathForName(moduleName);
+    return hr::ok;
+}
+
+HResult moduleClassFactory(const QString& modulePath, const QUuid& classId, ClassFactory*& factory)
+{
+    factory = nullptr;
+    HResult r = hr::ok;
+    auto getClassObject = entryPoint<GetClassObjectFn>(modulePath, getClassObjectSymbol, r);
+    if (!getClassObject)
+        return r;
+    if (r = getClassObject(&classId, &factory); failed(r))
+        return r;
+    return factory ? hr::ok : hr::classNotAvailable;
 }
 
 HResult createInstanceFromModule(const QString& modulePath, const QUuid& classId, ComponentPtr& out)
 {
     out.reset();
-    HResult error = hr::ok;
-    QLibrary* lib = loadModule(modulePath, error);
-    if (!lib)
-        return error;
-    auto getClassObject = reinterpret_cast<GetClassObjectFn>(lib->resolve(getClassObjectSymbol));
     ClassFactory* factory = nullptr;
-    if (HResult r = getClassObject(&classId, &factory); failed(r))
+    if (HResult r = moduleClassFactory(modulePath, classId, factory); failed(r))
         return r;
-    if (!factory)
-        return hr::classNotAvailable;
     return factory->createInstance(out);
 }
 
-HResult createInstance(const QUuid& classId, ComponentPtr& out)
+HResult createInstance(const QUuid& classId, ComponentPtr& out, const QString& moduleName)
 {
+    out.reset();
     QString path;
-    if (HResult r = resolveModule(classId, path); failed(r))
+    if (HResult r = resolveModule(classId, path, moduleName); failed(r))
         return r;
     return createInstanceFromModule(path, classId, out);
 }
@@ -99,32 +106,35 @@ HResult createInstance(const QString& progIdOrClassId, ComponentPtr& out)
     const QUuid asId = QUuid::fromString(progIdOrClassId);
     if (!asId.isNull())
         return createInstance(asId, out);
-    if (auto r = ComponentRegistry().findProgId(progIdOrClassId))
+    if (auto r = findRegisteredProgId(progIdOrClassId))
         return createInstanceFromModule(r->modulePath, r->classId, out);
-    if (const KnownClass* k = knownProgId(progIdOrClassId))
-        return createInstance(k->classId, out);
     return hr::invalidClassString;
 }
 
 HResult registerModule(const QString& modulePath, bool unregister)
 {
-    HResult error = hr::ok;
-    QLibrary* lib = loadModule(modulePath, error);
-    if (!lib)
-        return error;
-    auto entry = reinterpret_cast<RegisterServerFn>(
-        lib->resolve(unregister ? unregisterServerSymbol : registerServerSymbol));
-    return entry ? entry() : hr::errorInModule;
+    HResult r = hr::ok;
+    auto entry = entryPoint<RegisterServerFn>(modulePath, unregister ? unregisterServerSymbol : registerServerSymbol, r);
+    return entry ? entry() : r;
 }
 
 HResult moduleCanUnloadNow(const QString& modulePath)
 {
-    HResult error = hr::ok;
-    QLibrary* lib = loadModule(modulePath, error);
-    if (!lib)
-        return error;
-    auto entry = reinterpret_cast<CanUnloadNowFn>(lib->resolve(canUnloadNowSymbol));
-    return entry ? entry() : hr::errorInModule;
+    HResult r = hr::ok;
+    auto entry = entryPoint<CanUnloadNowFn>(modulePath, canUnloadNowSymbol, r);
+    return entry ? entry() : r;
+}
+
+const TypeLibrary* moduleTypeLibrary(const QString& modulePath, HResult& result)
+{
+    auto entry = entryPoint<GetTypeLibraryFn>(modulePath, getTypeLibrarySymbol, result);
+    return entry ? entry() : nullptr;
+}
+
+const ModuleVersion* moduleVersion(const QString& modulePath, HResult& result)
+{
+    auto entry = entryPoint<GetVersionFn>(modulePath, getVersionSymbol, result);
+    return entry ? entry() : nullptr;
 }
 
 }  // namespace automation

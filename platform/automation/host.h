@@ -1,24 +1,34 @@
 #pragma once
 // Creating components by class identity or programmatic identifier. The
-// module is found through the registry, or beside the running program when
-// the class is not registered, loaded at run time and asked for its factory.
-#include "component.h"
+// module of a class is the one the registries name, per-user first, then
+// system-wide; a caller may name the module to use when the class is not
+// registered. The module is loaded at run time and asked for its factory.
+#include "module.h"
 
 namespace automation {
 
-HResult createInstance(const QUuid& classId, ComponentPtr& out);
-// Accepts a programmatic identifier ("TRAZEL.TrazelCtrl.1") or a class
-// identity in text form.
+// `moduleName` is a module's base name ("name" for libname.so beside the
+// program) or a path, used only when no registry knows the class.
+HResult createInstance(const QUuid& classId, ComponentPtr& out, const QString& moduleName = {});
+// Accepts a programmatic identifier ("Vendor.Class.1") or a class identity in
+// text form.
 HResult createInstance(const QString& progIdOrClassId, ComponentPtr& out);
 HResult createInstanceFromModule(const QString& modulePath, const QUuid& classId, ComponentPtr& out);
 
-// Where the module of a class is looked for.
-HResult resolveModule(const QUuid& classId, QString& modulePath);
+HResult resolveModule(const QUuid& classId, QString& modulePath, const QString& moduleName = {});
+// Where a module given by base name is looked for: beside the program.
+QString modulePathForName(const QString& moduleName);
 QString programDirectory();
 
 // Calls a module's registration entry point (register or unregister).
 HResult registerModule(const QString& modulePath, bool unregister = false);
 // The module's answer to "can it be unloaded now", or an error when it is no module.
 HResult moduleCanUnloadNow(const QString& modulePath);
+// The module's class factory, for hosts that lock the module while they work.
+HResult moduleClassFactory(const QString& modulePath, const QUuid& classId, ClassFactory*& factory);
+// What a module describes of itself without making an object; null when it
+// carries no type library or version.
+const TypeLibrary* moduleTypeLibrary(const QString& modulePath, HResult& result);
+const ModuleVersion* moduleVersion(const QString& modulePath, HResult& result);
 
 }  // namespace automation

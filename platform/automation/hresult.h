@@ -14,15 +14,12 @@ inline constexpr HResult falseResult = 1;
 inline constexpr HResult fail = static_cast<HResult>(0x80004005);
 inline constexpr HResult pointer = static_cast<HResult>(0x80004003);
 inline constexpr HResult invalidArg = static_cast<HResult>(0x80070057);
-inline constexpr HResult outOfMemory = static_cast<HResult>(0x8007000E);
 inline constexpr HResult noInterface = static_cast<HResult>(0x80004002);
 inline constexpr HResult memberNotFound = static_cast<HResult>(0x80020003);
 inline constexpr HResult typeMismatch = static_cast<HResult>(0x80020005);
-inline constexpr HResult unknownName = static_cast<HResult>(0x80020006);
 inline constexpr HResult badVarType = static_cast<HResult>(0x80020008);
 inline constexpr HResult overflow = static_cast<HResult>(0x8002000A);
 inline constexpr HResult badParamCount = static_cast<HResult>(0x8002000E);
-inline constexpr HResult readFault = static_cast<HResult>(0x8003001E);
 inline constexpr HResult classNotAvailable = static_cast<HResult>(0x80040111);
 inline constexpr HResult classNotRegistered = static_cast<HResult>(0x80040154);
 inline constexpr HResult invalidClassString = static_cast<HResult>(0x800401F3);
@@ -30,7 +27,7 @@ inline constexpr HResult moduleNotFound = static_cast<HResult>(0x800401F8);
 inline constexpr HResult errorInModule = static_cast<HResult>(0x800401F9);
 inline constexpr HResult typeLibRegistration = static_cast<HResult>(0x80040200);
 inline constexpr HResult classRegistration = static_cast<HResult>(0x80040201);
-inline constexpr HResult setNotSupported = static_cast<HResult>(0x800A017D);
+inline constexpr HResult setNotSupported = static_cast<HResult>(0x800A017F);
 inline constexpr HResult getNotSupported = static_cast<HResult>(0x800A018A);
 }  // namespace hr
 

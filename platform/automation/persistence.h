@@ -7,8 +7,6 @@
 #include <QByteArray>
 #include <QHash>
 
-#include <cstring>
-
 namespace automation {
 
 class PropertyBag {
@@ -20,14 +18,8 @@ public:
 
 class MemoryPropertyBag : public PropertyBag {
 public:
-    std::optional<Variant> read(const QString& name) const override
-    {
-        auto it = m_values.constFind(name);
-        if (it == m_values.constEnd())
-            return std::nullopt;
-        return *it;
-    }
-    void write(const QString& name, const Variant& value) override { m_values.insert(name, value); }
+    std::optional<Variant> read(const QString& name) const override;
+    void write(const QString& name, const Variant& value) override;
     const QHash<QString, Variant>& values() const { return m_values; }
 
 private:
@@ -69,10 +61,10 @@ public:
 class DefaultsExchange final : public PropertyExchange {
 public:
     bool isLoading() const override { return true; }
-    void boolean(const char*, int16_t& v, int16_t d) override { v = d; }
-    void shortValue(const char*, int16_t& v, int16_t d) override { v = d; }
-    void longValue(const char*, int32_t& v, int32_t d) override { v = d; }
-    void ulongValue(const char*, uint32_t& v, uint32_t d) override { v = d; }
+    void boolean(const char*, int16_t& v, int16_t d) override;
+    void shortValue(const char*, int16_t& v, int16_t d) override;
+    void longValue(const char*, int32_t& v, int32_t d) override;
+    void ulongValue(const char*, uint32_t& v, uint32_t d) override;
 };
 
 // Byte-stream form: little-endian, no names, no padding; a boolean is one byte.
@@ -80,17 +72,13 @@ class StreamSaveExchange final : public PropertyExchange {
 public:
     explicit StreamSaveExchange(QByteArray& out) : m_out(out) {}
     bool isLoading() const override { return false; }
-    void boolean(const char*, int16_t& v, int16_t) override { m_out.append(static_cast<char>(v != 0 ? 1 : 0)); }
-    void shortValue(const char*, int16_t& v, int16_t) override { append(static_cast<uint16_t>(v), 2); }
-    void longValue(const char*, int32_t& v, int32_t) override { append(static_cast<uint32_t>(v), 4); }
-    void ulongValue(const char*, uint32_t& v, uint32_t) override { append(v, 4); }
+    void boolean(const char*, int16_t& v, int16_t) override;
+    void shortValue(const char*, int16_t& v, int16_t) override;
+    void longValue(const char*, int32_t& v, int32_t) override;
+    void ulongValue(const char*, uint32_t& v, uint32_t) override;
 
 private:
-    void append(uint32_t v, int bytes)
-    {
-        for (int i = 0; i < bytes; ++i)
-            m_out.append(static_cast<char>((v >> (8 * i)) & 0xFF));
-    }
+    void append(uint32_t v, int bytes);
     QByteArray& m_out;
 };
 
@@ -100,43 +88,15 @@ class StreamLoadExchange final : public PropertyExchange {
 public:
     explicit StreamLoadExchange(QByteArrayView in) : m_in(in) {}
     bool isLoading() const override { return true; }
-    void boolean(const char*, int16_t& v, int16_t d) override
-    {
-        uint32_t raw = 0;
-        v = take(raw, 1) ? toVariantBool(raw != 0) : d;
-    }
-    void shortValue(const char*, int16_t& v, int16_t d) override
-    {
-        uint32_t raw = 0;
-        v = take(raw, 2) ? static_cast<int16_t>(static_cast<uint16_t>(raw)) : d;
-    }
-    void longValue(const char*, int32_t& v, int32_t d) override
-    {
-        uint32_t raw = 0;
-        v = take(raw, 4) ? static_cast<int32_t>(raw) : d;
-    }
-    void ulongValue(const char*, uint32_t& v, uint32_t d) override
-    {
-        uint32_t raw = 0;
-        v = take(raw, 4) ? raw : d;
-    }
+    void boolean(const char*, int16_t& v, int16_t d) override;
+    void shortValue(const char*, int16_t& v, int16_t d) override;
+    void longValue(const char*, int32_t& v, int32_t d) override;
+    void ulongValue(const char*, uint32_t& v, uint32_t d) override;
     bool ranShort() const { return m_short; }
     qsizetype consumed() const { return m_pos; }
 
 private:
-    bool take(uint32_t& out, int bytes)
-    {
-        if (m_pos + bytes > m_in.size()) {
-            m_short = true;
-            m_pos = m_in.size();
-            return false;
-        }
-        out = 0;
-        for (int i = 0; i < bytes; ++i)
-            out |= static_cast<uint32_t>(static_cast<uint8_t>(m_in[m_pos + i])) << (8 * i);
-        m_pos += bytes;
-        return true;
-    }
+    bool take(uint32_t& out, int bytes);
     QByteArrayView m_in;
     qsizetype m_pos = 0;
     bool m_short = false;
@@ -148,12 +108,7 @@ private:
 // that knows only the plain names expects to find.
 class BagExchangeBase : public PropertyExchange {
 protected:
-    QString keyFor(const char* name)
-    {
-        const QString plain = QString::fromLatin1(name);
-        const int n = ++m_uses[plain];
-        return n == 1 ? plain : plain + QLatin1Char('#') + QString::number(n);
-    }
+    QString keyFor(const char* name);
 
 private:
     QHash<QString, int> m_uses;
@@ -163,13 +118,10 @@ class BagSaveExchange final : public BagExchangeBase {
 public:
     explicit BagSaveExchange(PropertyBag& bag) : m_bag(bag) {}
     bool isLoading() const override { return false; }
-    void boolean(const char* n, int16_t& v, int16_t) override { m_bag.write(keyFor(n), Variant::fromBool(v != 0)); }
-    void shortValue(const char* n, int16_t& v, int16_t) override { m_bag.write(keyFor(n), Variant(v)); }
-    void longValue(const char* n, int32_t& v, int32_t) override { m_bag.write(keyFor(n), Variant(v)); }
-    void ulongValue(const char* n, uint32_t& v, uint32_t) override
-    {
-        m_bag.write(keyFor(n), Variant(static_cast<int32_t>(v)));
-    }
+    void boolean(const char* n, int16_t& v, int16_t) override;
+    void shortValue(const char* n, int16_t& v, int16_t) override;
+    void longValue(const char* n, int32_t& v, int32_t) override;
+    void ulongValue(const char* n, uint32_t& v, uint32_t) override;
 
 private:
     PropertyBag& m_bag;
@@ -179,34 +131,14 @@ class BagLoadExchange final : public BagExchangeBase {
 public:
     explicit BagLoadExchange(const PropertyBag& bag) : m_bag(bag) {}
     bool isLoading() const override { return true; }
-    void boolean(const char* n, int16_t& v, int16_t d) override
-    {
-        Variant c;
-        v = fetch(n, vtBool, c) ? c.get<BoolValue>()->value : d;
-    }
-    void shortValue(const char* n, int16_t& v, int16_t d) override
-    {
-        Variant c;
-        v = fetch(n, vtI2, c) ? *c.get<int16_t>() : d;
-    }
-    void longValue(const char* n, int32_t& v, int32_t d) override
-    {
-        Variant c;
-        v = fetch(n, vtI4, c) ? *c.get<int32_t>() : d;
-    }
-    void ulongValue(const char* n, uint32_t& v, uint32_t d) override
-    {
-        Variant c;
-        v = fetch(n, vtI4, c) ? static_cast<uint32_t>(*c.get<int32_t>()) : d;
-    }
+    void boolean(const char* n, int16_t& v, int16_t d) override;
+    void shortValue(const char* n, int16_t& v, int16_t d) override;
+    void longValue(const char* n, int32_t& v, int32_t d) override;
+    void ulongValue(const char* n, uint32_t& v, uint32_t d) override;
 
 private:
     // A missing or unconvertible value leaves the field at its default.
-    bool fetch(const char* name, VarType type, Variant& out)
-    {
-        const std::optional<Variant> stored = m_bag.read(keyFor(name));
-        return stored && succeeded(changeType(*stored, type, out));
-    }
+    bool fetch(const char* name, VarType type, Variant& out);
     const PropertyBag& m_bag;
 };
 

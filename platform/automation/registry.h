@@ -1,7 +1,9 @@
 #pragma once
-// The per-user component registry: which module holds which class. A small
-// file, rewritten atomically; a test points it elsewhere with the
-// AUTOMATION_REGISTRY environment variable.
+// The component registries: which module holds which class, and which type
+// libraries are installed. One small file per user, read first, and one for
+// the whole installation, written when the program is installed. Tests point
+// them elsewhere with the AUTOMATION_REGISTRY and AUTOMATION_SYSTEM_REGISTRY
+// environment variables.
 #include "hresult.h"
 
 #include <QString>
@@ -17,30 +19,60 @@ struct ClassRegistration {
     QString progId;
     QString typeName;
     QString modulePath;
+    QString threading;          // "Apartment": created and called on one thread
+    uint32_t miscStatus = 0;    // the control's status flag word
+    QString toolboxBitmap;      // module path and picture number, "path,1"
+    QUuid typeLibrary;          // the type library describing the class
+    QString typeLibraryVersion; // "1.0"
+    std::vector<QUuid> propertyPages;
+};
+
+struct TypeLibraryRegistration {
+    QUuid libraryId;
+    QString version;  // "major.minor"
+    uint32_t locale = 0;
+    QString help;
+    QString modulePath;  // the module that carries it
 };
 
 class ComponentRegistry {
 public:
     static constexpr const char* pathVariable = "AUTOMATION_REGISTRY";
+    static constexpr const char* systemPathVariable = "AUTOMATION_SYSTEM_REGISTRY";
     static QString defaultPath();
+    // Beside the installed program, at the same place relative to it as the
+    // install put it.
+    static QString systemPath();
 
     explicit ComponentRegistry(QString path = defaultPath());
 
     std::optional<ClassRegistration> findClass(const QUuid& classId) const;
     std::optional<ClassRegistration> findProgId(const QString& progId) const;
     std::vector<ClassRegistration> classes() const;
+    std::vector<TypeLibraryRegistration> typeLibraries() const;
 
-    // Both return hr::classRegistration when the file cannot be written.
+    // hr::classRegistration when the file cannot be written.
     HResult registerClass(const ClassRegistration& entry);
     HResult unregisterClass(const QUuid& classId);
+    // hr::typeLibRegistration when the file cannot be written.
+    HResult registerTypeLibrary(const TypeLibraryRegistration& entry);
+    HResult unregisterTypeLibrary(const QUuid& libraryId, const QString& version);
 
     const QString& path() const { return m_path; }
 
 private:
-    std::vector<ClassRegistration> read() const;
-    bool write(const std::vector<ClassRegistration>& entries) const;
+    struct Contents {
+        std::vector<ClassRegistration> classes;
+        std::vector<TypeLibraryRegistration> typeLibraries;
+    };
+    Contents read() const;
+    bool write(const Contents& contents) const;
 
     QString m_path;
 };
+
+// The per-user registry first, then the system-wide one.
+std::optional<ClassRegistration> findRegisteredClass(const QUuid& classId);
+std::optional<ClassRegistration> findRegisteredProgId(const QString& progId);
 
 }  // namespace automation

@@ -1,7 +1,7 @@
 // Renders characteristic chart pictures to PNG files, for looking at them:
 //   chart_render_gallery [folder]   (default: the current folder)
 // Each chart is created by class identity and driven by dispatch number.
-#include <automation/class_ids.h>
+#include <interfaces/class_ids.h>
 #include <automation/host.h>
 #include <automation/interfaces/trazel.h>
 
@@ -26,7 +26,7 @@ class Chart {
 public:
     Chart(int width, int height)
     {
-        if (failed(createInstance(classes::trazelChart.classId, m_object)) || !m_object) {
+        if (failed(createInstance(sdk::classes::trazelChart.classId, m_object, "trazel")) || !m_object) {
             std::fprintf(stderr, "render_gallery: the trazel chart cannot be created\n");
             std::exit(1);
         }

@@ -1,7 +1,7 @@
 #pragma once
 // A chart created from the built module by class identity and driven by
 // dispatch number, as a host drives it.
-#include <automation/class_ids.h>
+#include <interfaces/class_ids.h>
 #include <automation/host.h>
 #include <automation/interfaces/trazel.h>
 
@@ -15,7 +15,7 @@ namespace id = trazel::dispid;
 
 class ChartHost {
 public:
-    ChartHost() { created = createInstance(classes::trazelChart.classId, object); }
+    ChartHost() { created = createInstance(sdk::classes::trazelChart.classId, object, "trazel"); }
 
     Dispatch& dispatch() { return *object->dispatch(); }
     PersistStreamInit& stream() { return *object->persistStream(); }

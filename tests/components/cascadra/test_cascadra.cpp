@@ -205,7 +205,7 @@ private slots:
         QTest::newRow("direction not a number") << dispid::ScrollDirection << Variant("left") << hr::typeMismatch << 4;
         QTest::newRow("3D off") << dispid::View3D << Variant(int32_t(0)) << hr::ok << 0;
         QTest::newRow("3D as any non-zero") << dispid::View3D << Variant(int32_t(2)) << hr::ok << 2;
-        QTest::newRow("depth is read-only") << dispid::Depth3D << Variant(int16_t(10)) << hr::setNotSupported << 48;
+        QTest::newRow("depth is read-only") << dispid::Depth3D << Variant(int16_t(10)) << HResult(0x800A017F) << 48;
     }
     void propertiesReadBackWhatWasPut()
     {

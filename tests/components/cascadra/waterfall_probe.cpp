@@ -1,6 +1,6 @@
 #include "waterfall_probe.h"
 
-#include <automation/class_ids.h>
+#include <interfaces/class_ids.h>
 #include <automation/host.h>
 
 #include <QTest>
@@ -10,7 +10,7 @@ using namespace automation;
 
 WaterfallProbe::WaterfallProbe(QSize size, int32_t direction, int32_t view3D)
 {
-    if (failed(createInstance(classes::cascadra.classId, m_component)) || !m_component->control())
+    if (failed(createInstance(sdk::classes::cascadra.classId, m_component, "cascadra")) || !m_component->control())
         qFatal("the cascadra module did not load");
     m_view = m_component->control()->widget();
     m_view->resize(size);

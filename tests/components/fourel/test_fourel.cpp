@@ -1,6 +1,6 @@
 // The FFT component through its dispatch interface, on an object created by
 // class identity, against a direct DFT computed in long double.
-#include <automation/class_ids.h>
+#include <interfaces/class_ids.h>
 #include <automation/host.h>
 #include <automation/interfaces/fourel.h>
 
@@ -99,7 +99,7 @@ class TestFourel : public QObject {
 private slots:
     void init()
     {
-        QCOMPARE(createInstance(classes::fourel.classId, m_object), hr::ok);
+        QCOMPARE(createInstance(sdk::classes::fourel.classId, m_object, "fourel"), hr::ok);
         QVERIFY(m_object && m_object->dispatch());
     }
 

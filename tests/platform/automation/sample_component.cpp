@@ -2,7 +2,7 @@
 // dispatch, events and persistence through the real module boundary.
 #include "sample_component.h"
 
-#include <automation/component.h>
+#include <automation/module.h>
 #include <automation/dispatch_table.h>
 
 #include <algorithm>
@@ -52,12 +52,15 @@ const std::array<MemberEntry<Sample>, 4> table{{
     {{sample::sum, "Sum", MemberKind::Method, vtI4, sumParams},
      nullptr,
      nullptr,
-     [](Sample&, std::span<Variant> a) {
+     [](Sample&, std::span<Variant> a, Variant& sum) {
+         if (asShort(a[1]) < 0)
+             return hr::invalidArg;
          const int16_t* data = static_cast<const int16_t*>(a[0].byRef()->address);
          int32_t total = 0;
          for (int i = 0; i < asShort(a[1]); ++i)
              total += data[i];
-         return Variant(total);
+         sum = Variant(total);
+         return hr::ok;
      }},
 }};
 
@@ -72,17 +75,13 @@ std::span<const MemberInfo> Sample::members() const { return infos; }
 
 SimpleClassFactory<Sample> factory;
 
-}  // namespace
-
-AUTOMATION_MODULE_EXPORT HResult DllGetClassObject(const QUuid* classId, ClassFactory** out)
+const ModuleDescription& description()
 {
-    if (!classId || !out)
-        return hr::pointer;
-    *out = nullptr;
-    if (*classId != sample::classId)
-        return hr::classNotAvailable;
-    *out = &factory;
-    return hr::ok;
+    static const ModuleClass classes[] = {{sample::classId, sample::progId, "Sample", &factory}};
+    static const ModuleDescription module{classes};
+    return module;
 }
 
-AUTOMATION_MODULE_EXPORT HResult DllCanUnloadNow() { return ModuleObjectCount::live() == 0 ? hr::ok : hr::falseResult; }
+}  // namespace
+
+AUTOMATION_MODULE(description)

@@ -56,6 +56,41 @@ private slots:
         QCOMPARE(asShort(level), int16_t(7));
     }
 
+    // The per-user registry, then the system-wide one, then the module the
+    // caller names; the first that knows the class decides.
+    void findsTheModule_data()
+    {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("system");
+        QTest::addColumn<QString>("named");
+        QTest::addColumn<int>("expected");
+        const QString sample = sampleModulePath(), missing = "/nonexistent/libnothing.so";
+        QTest::newRow("system-wide only") << QString() << sample << QString() << hr::ok;
+        QTest::newRow("per-user overrides system-wide") << missing << sample << QString() << hr::moduleNotFound;
+        QTest::newRow("registered beats named") << QString() << missing << "samplecomponent" << hr::moduleNotFound;
+        QTest::newRow("named, beside the program") << QString() << QString() << "samplecomponent" << hr::ok;
+        QTest::newRow("named by path") << QString() << QString() << sample << hr::ok;
+        QTest::newRow("nowhere") << QString() << QString() << QString() << hr::classNotRegistered;
+    }
+    void findsTheModule()
+    {
+        QFETCH(QString, user);
+        QFETCH(QString, system);
+        QFETCH(QString, named);
+        QFETCH(int, expected);
+        ComponentRegistry perUser, systemWide(ComponentRegistry::systemPath());
+        QCOMPARE(perUser.unregisterClass(sample::classId), hr::ok);
+        if (!user.isEmpty())
+            QCOMPARE(perUser.registerClass({sample::classId, sample::progId, "Sample", user}), hr::ok);
+        if (!system.isEmpty())
+            QCOMPARE(systemWide.registerClass({sample::classId, sample::progId, "Sample", system}), hr::ok);
+        ComponentPtr object;
+        const HResult byId = createInstance(sample::classId, object, named);
+        QCOMPARE(systemWide.unregisterClass(sample::classId), hr::ok);
+        QCOMPARE(byId, expected);
+        QCOMPARE(bool(object), expected == hr::ok);
+    }
+
     void creationFailures_data()
     {
         QTest::addColumn<QString>("module");
@@ -111,6 +146,10 @@ private slots:
         QTest::newRow("method wants a reference") << sample::sum << int(K::Method)
                                                   << QList<Variant>{Variant(int16_t(1)), Variant(int16_t(1))}
                                                   << hr::typeMismatch << 0;
+        static int16_t word = 1;
+        QTest::newRow("method refuses with its own result") << sample::sum << int(K::Method)
+                                                            << QList<Variant>{Variant::refShorts(&word), Variant(int16_t(-1))}
+                                                            << hr::invalidArg << 0;
         QTest::newRow("method missing argument") << sample::sum << int(K::Method) << QList<Variant>{Variant(int16_t(1))}
                                                  << hr::badParamCount << 0;
     }
