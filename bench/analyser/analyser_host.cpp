@@ -3,14 +3,18 @@
 // options; this host does:
 //   analyser_host [--rate 44100] [--fft 16384] [--device pulse] [--size 1600x1000]
 //                 [--seconds 40] [--shots DIR]
-// It prints "capturing" once Start succeeded. With --shots it saves a picture
-// of the window in each scaling and in several waterfall directions.
+// It prints "capturing" once Start succeeded. With --shots it clicks through
+// the scalings, every waterfall direction and Best Dynamic Range, points at
+// the chart and the waterfall for their readouts, and saves a picture of each.
 #include "form1.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QCursor>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QMouseEvent>
 #include <QRadioButton>
 #include <QTimer>
 #include <QToolButton>
@@ -26,22 +30,51 @@ public:
     void show(const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
 };
 
+// Each picture is taken a while after its controls were clicked, as a user
+// would click them, so the waterfall has filled in the new setting.
 struct Shot {
     const char* scaling;
-    int direction;
+    const char* direction;  // the option of the waterfall's direction
     bool view3D;
+    bool bestRange;  // click Best Dynamic Range first
+    enum { none, waterfall, chart } pointer;  // where the pointer reads
+    QPointF at;  // as fractions of that picture's size
     const char* file;
 };
 
 const Shot shots[] = {
-    {"StandardX", 4, true, "standard-minus45-3d"},
-    {"LogX", 4, true, "log-minus45-3d"},
-    {"FullFreqX", 4, true, "fullfit-minus45-3d"},
-    {"LogX", 2, false, "log-right-to-left"},
-    {"FullFreqX", 5, false, "fullfit-inverted-right-to-left"},
-    {"LogX", 1, false, "log-bottom-to-top"},
-    {"StandardX", 3, false, "standard-top-to-bottom"},
+    {"StandardX", "Option2", true, false, Shot::chart, {0.3, 0.5}, "standard-minus45-3d-crosshair"},
+    {"LogX", "Option2", true, false, Shot::none, {}, "log-minus45-3d"},
+    {"FullFreqX", "Option2", true, false, Shot::none, {}, "fullfit-minus45-3d"},
+    {"LogX", "Option1", false, false, Shot::waterfall, {0.5, 0.5}, "log-bottom-to-top-readout"},
+    {"LogX", "Option3", false, false, Shot::none, {}, "log-45"},
+    {"LogX", "Option4", false, false, Shot::waterfall, {0.5, 0.3}, "log-right-to-left-readout"},
+    {"FullFreqX", "Option6", false, false, Shot::none, {}, "fullfit-inverted-right-to-left"},
+    {"StandardX", "Option5", false, false, Shot::none, {}, "standard-top-to-bottom"},
+    {"StandardX", "Option1", false, true, Shot::waterfall, {0.1, 0.8}, "standard-best-dynamic-range"},
 };
+
+// The pointer goes where a user's would; over the chart the right button is
+// then held, for its cross-hair while capture runs.
+QPointF pointTo(QWidget* widget, QPointF fraction)
+{
+    const QPointF at(fraction.x() * widget->width(), fraction.y() * widget->height());
+    QCursor::setPos(widget->mapToGlobal(at.toPoint()));
+    return at;
+}
+
+void rightButton(QWidget* widget, QPointF at, QEvent::Type type)
+{
+    const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::RightButton : Qt::NoButton;
+    QMouseEvent event(type, at, widget->mapToGlobal(at), Qt::RightButton, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &event);
+}
+
+void clickTo(QAbstractButton* button, bool checked)
+{
+    if (button->isChecked() != checked)
+        button->click();
+}
 
 QString deviceItem(const Form1& window, const QString& name)
 {
@@ -95,16 +128,32 @@ int main(int argc, char* argv[])
         // Each picture after a while in its setting, so the waterfall has filled.
         shooter.setInterval(4000);
         QObject::connect(&shooter, &QTimer::timeout, [&] {
-            if (next > 0)
-                window.grab().save(shotDir + "/" + shots[next - 1].file + ".png");
+            if (next > 0) {
+                const Shot& taken = shots[next - 1];
+                window.grab().save(shotDir + "/" + taken.file + ".png");
+                if (taken.pointer == Shot::chart)
+                    rightButton(window.chart().widget(), pointTo(window.chart().widget(), taken.at),
+                                QEvent::MouseButtonRelease);
+            }
             if (next == int(std::size(shots))) {
                 app.quit();
                 return;
             }
             const Shot& shot = shots[next++];
             window.findChild<QRadioButton*>(shot.scaling)->click();
-            window.waterfall().setView3D(shot.view3D ? 1 : 0);
-            window.waterfall().setScrollDirection(shot.direction);
+            // The horizontal directions are enabled only in the flat view.
+            clickTo(window.Check1, shot.view3D);
+            window.findChild<QRadioButton*>(shot.direction)->click();
+            if (shot.bestRange)
+                window.Command5->click();
+            // The readout shows what lies under the pointer just before the picture.
+            QTimer::singleShot(2000, &window, [&window, shot] {
+                if (shot.pointer == Shot::waterfall)
+                    pointTo(window.waterfall().widget(), shot.at);
+                else if (shot.pointer == Shot::chart)
+                    rightButton(window.chart().widget(), pointTo(window.chart().widget(), shot.at),
+                                QEvent::MouseButtonPress);
+            });
         });
         shooter.start();
     }
