@@ -7,10 +7,13 @@
 #include <private_sound_server.h>
 #include <wavein/wavein.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QLabel>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
@@ -37,6 +40,26 @@ constexpr int toneLevel = 30583;
 constexpr int levelTolerance = 300;
 
 const QString captureLost = "The sound input device stopped delivering sound!";
+
+// Near 1 kHz and 5 kHz, each on a bin of 1024 points so neither leaks into
+// its neighbours: bins 23 and 116.
+constexpr double binHz = sinkRate / 1024;
+constexpr int lowBin = 23, highBin = 116;
+constexpr double twoTonesAmplitude = 0.25;
+// 20 log10(32767 / 4)
+constexpr double twoTonesDecibels = 78.27;
+
+struct Reading {
+    double hertz = -1;
+    double decibels = 0;
+};
+
+Reading readingOf(const QLabel* label)
+{
+    static const QRegularExpression form(R"(^(-?[0-9.]+)Hz(?: (-?[0-9.]+)dB)?$)");
+    const QRegularExpressionMatch m = form.match(label->text());
+    return m.hasMatch() ? Reading{m.captured(1).toDouble(), m.captured(2).toDouble()} : Reading{};
+}
 
 int peakOf(const int16_t* first, int count)
 {
@@ -198,6 +221,66 @@ private slots:
         m_messages.shown.clear();
         QVERIFY(startCapture("1024"));
         QTRY_VERIFY_WITH_TIMEOUT(toneShown(93), 5000);
+        m_window->Command2->click();
+        QCOMPARE(m_messages.shown, QStringList{});
+    }
+
+    void readoutsAndLevelWindowOfTwoTones()
+    {
+        QVERIFY(m_server.playTones({lowBin * binHz, highBin * binHz}, twoTonesAmplitude));
+        QVERIFY(startCapture("1024"));
+        m_window->StandardX->click();
+        const auto bothShown = [this] {
+            const auto& level = state().BinLevel;
+            return state().WarmingUp == False && level[lowBin] > 25000 && level[highBin] > 25000;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(bothShown(), 5000);
+
+        // Standard scaling from bin 0: the chart's column is the bin. The
+        // chart is not locked while capturing, so the right button holds the cross-hair.
+        QWidget* chart = m_window->chart().widget();
+        const QPoint onPeak(highBin, chart->height() / 2);
+        QTest::mousePress(chart, Qt::RightButton, {}, onPeak);
+        const Reading crossHair = readingOf(m_window->Label5);
+        QTest::mouseRelease(chart, Qt::RightButton, {}, onPeak);
+        qInfo("cross-hair: %s", qPrintable(m_window->Label5->text()));
+        QVERIFY(qAbs(crossHair.hertz - highBin * binHz) <= binHz);
+        QVERIFY(qAbs(crossHair.decibels - twoTonesDecibels) <= 1);
+
+        // The pointer over the low tone's line, which runs across the
+        // picture in one direction and down it in the other.
+        QWidget* waterfall = m_window->waterfall().widget();
+        if (m_window->Check1->isChecked())
+            m_window->Check1->click();
+        const struct {
+            QRadioButton* option;
+            QPoint over;
+        } directions[] = {{m_window->Option1, {lowBin, waterfall->height() / 2}},
+                          {m_window->Option4, {waterfall->width() / 2, lowBin}}};
+        for (const auto& d : directions) {
+            d.option->click();
+            m_window->Label5->clear();
+            QTest::mouseMove(waterfall, d.over);
+            QTRY_VERIFY(readingOf(m_window->Label5).hertz >= 0);
+            qInfo("%s: %s", qPrintable(d.option->text()), qPrintable(m_window->Label5->text()));
+            QVERIFY(qAbs(readingOf(m_window->Label5).hertz - lowBin * binHz) <= binHz);
+        }
+
+        // Best Dynamic Range, then a zoom out on the chart: each time the
+        // waterfall's value for the tone moves to the new level window.
+        const auto toneValue = [this] { return int(state().WaterfallLine[highBin]); };
+        const int raw = toneValue();
+        m_window->Command5->click();
+        QCOMPARE(state().LevelZoomed, True);
+        QTRY_VERIFY(qAbs(toneValue() - raw) > 1000);
+        const int fitted = toneValue();
+        const int32_t spanBefore = state().LevelSpan;
+        QTest::mouseDClick(chart, Qt::LeftButton, {}, QPoint(10, 10));
+        // The chart doubles its half range, truncated when it halved the span.
+        QVERIFY(qAbs(state().LevelSpan - 2 * spanBefore) <= 2);
+        QTRY_VERIFY(qAbs(toneValue() - fitted) > 1000);
+        qInfo("tone in the waterfall: %d raw, %d fitted, %d zoomed out", raw, fitted, toneValue());
+
         m_window->Command2->click();
         QCOMPARE(m_messages.shown, QStringList{});
     }

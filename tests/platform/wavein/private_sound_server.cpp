@@ -21,8 +21,8 @@ QString runDir(const QTemporaryDir& dir)
     return dir.path() + "/run";
 }
 
-// A mono 16-bit WAV file of a sine, for the player.
-bool writeTone(const QString& path, double hertz, double amplitude, int seconds)
+// A mono 16-bit WAV file of sines of the given peak amplitude each, for the player.
+bool writeTone(const QString& path, const QList<double>& hertz, double amplitude, int seconds)
 {
     const uint32_t samples = uint32_t(sinkRate) * uint32_t(seconds);
     QByteArray wav;
@@ -41,8 +41,12 @@ bool writeTone(const QString& path, double hertz, double amplitude, int seconds)
     put16(16);
     wav.append("data");
     put32(samples * 2);
-    for (uint32_t n = 0; n < samples; ++n)
-        put16(uint16_t(int16_t(std::lround(amplitude * 32767 * std::sin(2 * std::numbers::pi * hertz * n / sinkRate)))));
+    for (uint32_t n = 0; n < samples; ++n) {
+        double sum = 0;
+        for (double h : hertz)
+            sum += std::sin(2 * std::numbers::pi * h * n / sinkRate);
+        put16(uint16_t(int16_t(std::lround(amplitude * 32767 * sum))));
+    }
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(wav) == wav.size();
 }
@@ -154,8 +158,17 @@ bool PrivateSoundServer::isRunning() const
 
 bool PrivateSoundServer::playTone(double hertz, double amplitude, int seconds)
 {
+    return playTones({hertz}, amplitude, seconds);
+}
+
+bool PrivateSoundServer::playTones(const QList<double>& hertz, double amplitude, int seconds)
+{
     stopPlaying();
-    const QString path = QString("%1/tone-%2-%3-%4.wav").arg(m_dir.path()).arg(hertz).arg(amplitude).arg(seconds);
+    QStringList names;
+    for (double h : hertz)
+        names << QString::number(h);
+    const QString path =
+        QString("%1/tone-%2-%3-%4.wav").arg(m_dir.path(), names.join('+')).arg(amplitude).arg(seconds);
     if (!QFileInfo::exists(path) && !writeTone(path, hertz, amplitude, seconds))
         return false;
     m_player = std::make_unique<QProcess>();

@@ -4,6 +4,7 @@
 // into the sink is recorded, clocked at real-time pace, by any client of this
 // process (PortAudio's ALSA "pulse" and "default" devices). The server can be
 // killed or frozen mid-capture and started again in the same folder.
+#include <QList>
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
@@ -23,6 +24,8 @@ public:
     // Plays a sine of the given peak amplitude (full scale 1) into the sink
     // until stopPlaying, the server's end, or seconds have passed.
     bool playTone(double hertz, double amplitude, int seconds = 120);
+    // Several sines at once, each of the given peak amplitude.
+    bool playTones(const QList<double>& hertz, double amplitude, int seconds = 120);
     void stopPlaying();
 
     void kill();    // the server dies at once, as in a crash
