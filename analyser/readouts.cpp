@@ -25,7 +25,8 @@ std::optional<int32_t> binPast(const BinMap& map, int32_t first, int32_t half, d
     const auto end = map.begin() + std::clamp(half + 1, 0, MaxHalf + 1);
     if (begin >= end)
         return std::nullopt;
-    const auto found = std::upper_bound(begin, end, v, [](double value, const auto& entry) { return value < entry[0]; });
+    const auto found =
+        std::upper_bound(begin, end, v, [](double value, const auto& entry) { return value < entry[0]; });
     if (found == end)
         return std::nullopt;
     return static_cast<int32_t>(found - map.begin());

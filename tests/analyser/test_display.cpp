@@ -1,6 +1,5 @@
 // The display options and picture commands, and what the window sends the
 // real chart and waterfall, read back from the components themselves.
-#include "component_site.h"
 #include "test_capture_fixture.h"
 
 #include <automation/interfaces/trazel.h>
@@ -9,53 +8,57 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
-#include <QLabel>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
 
-#include <climits>
-
 using namespace vellarin;
-using capture_test::binSine;
-using capture_test::LiveWindow;
+using automation::Variant;
+namespace id = trazel::dispid;
 
 namespace {
 
-automation::Variant chartProperty(Form1& w, automation::DispId id)
-{
-    automation::Variant out;
-    w.chart().component()->dispatch()->get(id, out);
-    return out;
-}
+struct Window : capture_test::LiveWindow {
+    Form1& f = *window;
+    automation::Dispatch& chart = *f.chart().component()->dispatch();
 
-int32_t chartLong(Form1& w, automation::DispId id) { return toLong(chartProperty(w, id)); }
+    explicit Window(bool shown = false)
+    {
+        if (shown) {
+            f.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&f));
+        }
+    }
+    Variant chartGet(automation::DispId member)
+    {
+        Variant out;
+        chart.get(member, out);
+        return out;
+    }
+    // Every axis command clears the chart's text: proof that one came.
+    void markChartText() { chart.put(id::ChartText, Variant(QString("mark"))); }
+    bool commandSent() { return automation::asString(chartGet(id::ChartText)).isEmpty(); }
+    // A frame with a tone of a tenth of full scale in `bin`.
+    bool drawTone(int bin)
+    {
+        return tickDraws(state().FFTSize / 512, capture_test::binSine(bin, state().FFTSize, 3276.7));
+    }
 
-// Every command but a few clears the chart's text: proof that one came.
-void markChartText(Form1& w)
-{
-    w.chart().component()->dispatch()->put(trazel::dispid::ChartText, automation::Variant(QString("mark")));
-}
-bool commandSentSinceMark(Form1& w) { return automation::asString(chartProperty(w, trazel::dispid::ChartText)).isEmpty(); }
-
-// The chart column at which the trace reaches highest on screen.
-int traceTop(Form1& w)
-{
-    automation::Variant colour;
-    w.chart().component()->dispatch()->getIndexed(trazel::dispid::PLine, automation::Variant(int16_t(0)), colour);
-    const int32_t bgr = toLong(colour);
-    const QRgb trace = qRgb(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-    const QImage picture = w.chart().widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    int column = -1, top = picture.height();
-    for (int x = 0; x < picture.width(); ++x)
-        for (int y = 0; y < top; ++y)
-            if (picture.pixel(x, y) == trace) {
-                column = x;
-                top = y;
-                break;
-            }
-    return column;
-}
+    // The chart column where the trace reaches highest on screen.
+    int traceTop()
+    {
+        Variant colour;
+        chart.getIndexed(id::PLine, Variant(int16_t(0)), colour);
+        const int32_t bgr = toLong(colour);
+        const QRgb trace = qRgb(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+        const QImage picture = f.chart().widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        int column = -1;
+        for (int y = 0; y < picture.height() && column < 0; ++y)
+            for (int x = 0; x < picture.width() && column < 0; ++x)
+                column = picture.pixel(x, y) == trace ? x : -1;
+        return column;
+    }
+};
 
 struct PaintCounter final : QObject {
     int paints = 0;
@@ -66,20 +69,6 @@ struct PaintCounter final : QObject {
     }
 };
 
-struct ShownWindow : LiveWindow {
-    ShownWindow()
-    {
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    }
-    // A frame with a tone of a tenth of full scale in `bin`.
-    bool drawTone(int bin)
-    {
-        const int n = state().FFTSize;
-        return tickDraws(n / 512, binSine(bin, n, 3276.7));
-    }
-};
-
 }  // namespace
 
 class DisplayTest : public QObject {
@@ -87,84 +76,76 @@ class DisplayTest : public QObject {
 private slots:
     void directionsAndThe3DView()
     {
-        LiveWindow w;
+        Window w;
         w.start();
-        Form1& f = *w.window;
-        CascadraBinding& waterfall = f.waterfall();
+        Form1& f = w.f;
         f.Check1->click();
-        QCOMPARE(waterfall.view3D(), 0);
-        const struct {
-            QRadioButton* option;
-            int direction;
-        } options[] = {{f.Option1, 1}, {f.Option2, 4}, {f.Option3, 0}, {f.Option4, 2}, {f.Option5, 3}, {f.Option6, 5}};
-        for (const auto& o : options) {
-            o.option->click();
-            QCOMPARE(waterfall.scrollDirection(), o.direction);
+        QCOMPARE(f.waterfall().view3D(), 0);
+        const QPair<QRadioButton*, int> options[] = {{f.Option1, 1}, {f.Option2, 4}, {f.Option3, 0},
+                                                     {f.Option4, 2}, {f.Option5, 3}, {f.Option6, 5}};
+        for (const auto& [option, direction] : options) {
+            option->click();
+            QCOMPARE(f.waterfall().scrollDirection(), direction);
         }
         // "i Right to Left" stays selected and in force under the 3D view, greyed.
         f.Check1->click();
-        QCOMPARE(waterfall.view3D(), 1);
-        QVERIFY(!f.Option4->isEnabled() && !f.Option6->isEnabled());
-        QVERIFY(f.Option6->isChecked());
-        QCOMPARE(waterfall.scrollDirection(), 5);
+        QCOMPARE(f.waterfall().view3D(), 1);
+        QVERIFY(!f.Option4->isEnabled() && !f.Option6->isEnabled() && f.Option6->isChecked());
+        QCOMPARE(f.waterfall().scrollDirection(), 5);
         f.Check1->click();
-        QCOMPARE(waterfall.view3D(), 0);
+        QCOMPARE(f.waterfall().view3D(), 0);
         QVERIFY(f.Option4->isEnabled() && f.Option6->isEnabled());
     }
 
     void persistence()
     {
-        LiveWindow w;
-        Form1& f = *w.window;
-        f.Persist->click();
-        QCOMPARE(chartLong(f, trazel::dispid::SumWaveforms), -1);
-        QVERIFY(f.HScroll2->isEnabled());
-        f.HScroll2->setValue(100);
-        QCOMPARE(chartLong(f, trazel::dispid::Persist), 100);
-
-        // The resize handling runs after: it rebuilds the bin maps.
+        Window w;
+        w.f.Persist->click();
+        QCOMPARE(toLong(w.chartGet(id::SumWaveforms)), -1);
+        QVERIFY(w.f.HScroll2->isEnabled());
+        w.f.HScroll2->setValue(100);
+        // Unchecked: the bar is disabled, the chart keeps its value, and the
+        // resize handling that follows rebuilds the bin maps.
         w.mutableState().ChartFitMap[512][0] = -1;
-        f.Persist->click();
-        QCOMPARE(chartLong(f, trazel::dispid::SumWaveforms), 0);
-        QVERIFY(!f.HScroll2->isEnabled());
-        QCOMPARE(chartLong(f, trazel::dispid::Persist), 100);
-        QCOMPARE(int(w.state().ChartFitMap[512][0]), f.chart().xmax());
+        w.f.Persist->click();
+        QCOMPARE(toLong(w.chartGet(id::SumWaveforms)), 0);
+        QVERIFY(!w.f.HScroll2->isEnabled());
+        QCOMPARE(toLong(w.chartGet(id::Persist)), 100);
+        QCOMPARE(int(w.state().ChartFitMap[512][0]), w.f.chart().xmax());
     }
 
     void copyButtons()
     {
-        ShownWindow w;
-        Form1& f = *w.window;
+        Window w(true);
         QClipboard* clipboard = QGuiApplication::clipboard();
         clipboard->clear();
-        f.Command3->click();
-        QCOMPARE(clipboard->image().size(), f.chart().widget()->size());
+        w.f.Command3->click();
+        QCOMPARE(clipboard->image().size(), w.f.chart().widget()->size());
         clipboard->clear();
-        f.Command4->click();
-        QCOMPARE(clipboard->image().size(), f.waterfall().widget()->size());
+        w.f.Command4->click();
+        QCOMPARE(clipboard->image().size(), w.f.waterfall().widget()->size());
     }
 
     void whatTheWindowSendsItsComponents()
     {
-        ShownWindow w;
-        Form1& f = *w.window;
-        QCOMPARE(chartLong(f, trazel::dispid::ScrollMode), 0);
-
+        Window w(true);
+        Form1& f = w.f;
+        QCOMPARE(toLong(w.chartGet(id::ScrollMode)), 0);
         // The persistence bar sets the chart's value; Start sends it again.
         f.HScroll2->setValue(77);
-        QCOMPARE(chartLong(f, trazel::dispid::Persist), 77);
+        QCOMPARE(toLong(w.chartGet(id::Persist)), 77);
         f.chart().setPersist(0);
         f.Persist->setChecked(true);
         f.waterfall().setView3D(0);
-        markChartText(f);
+        w.markChartText();
         const int columns = f.chart().xmax();
         QVERIFY(columns > 0 && columns < 2048);
 
         w.start("44100", "4096");
         QVERIFY(w.capturing());
-        QCOMPARE(chartLong(f, trazel::dispid::Persist), 77);
-        QCOMPARE(chartLong(f, trazel::dispid::SumWaveforms), -1);
-        QVERIFY(commandSentSinceMark(f));
+        QCOMPARE(toLong(w.chartGet(id::Persist)), 77);
+        QCOMPARE(toLong(w.chartGet(id::SumWaveforms)), -1);
+        QVERIFY(w.commandSent());
         QCOMPARE(int(w.state().ChartFitMap[2048][0]), columns);
         QVERIFY(f.HScroll1->isEnabled());
         QCOMPARE(f.HScroll1->maximum(), 2048 - (columns - 1));
@@ -173,18 +154,19 @@ private slots:
         f.Persist->click();
         f.HScroll2->setValue(0);
 
-        // Standard scaling shows bins from the pan position on; the others the mapped line.
+        // Standard scaling shows the bins from the pan position on; the others the mapped line.
         f.HScroll1->setValue(100);
         QVERIFY(w.drawTone(300));
-        QVERIFY(qAbs(traceTop(f) - 200) <= 1);
-        markChartText(f);
+        QVERIFY(qAbs(w.traceTop() - 200) <= 1);
+        for (QRadioButton* scaling : {f.LogX, f.StandardX}) {
+            w.markChartText();
+            scaling->click();
+            QVERIFY(w.commandSent());
+        }
         f.LogX->click();
-        QVERIFY(commandSentSinceMark(f));
         QVERIFY(w.drawTone(300));
-        QVERIFY(qAbs(traceTop(f) - w.state().ChartLogMap[300][0]) <= 1);
-        markChartText(f);
+        QVERIFY(qAbs(w.traceTop() - w.state().ChartLogMap[300][0]) <= 1);
         f.StandardX->click();
-        QVERIFY(commandSentSinceMark(f));
 
         // Every drawn frame adds a line to the waterfall.
         QWidget* waterfall = f.waterfall().widget();
@@ -202,7 +184,7 @@ private slots:
         waterfall->installEventFilter(&counter);
         f.HScroll1->setValue(1000);
         QTRY_VERIFY(counter.paints > 0);
-        QVERIFY(qAbs(traceTop(f) - 300) <= 1);
+        QVERIFY(qAbs(w.traceTop() - 300) <= 1);
     }
 };
 

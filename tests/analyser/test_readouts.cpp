@@ -1,6 +1,5 @@
-// The pointer readouts and the level window: the cross-hair and waterfall
-// readings in Label5, the chart's zoom and Best Dynamic Range, on a window
-// with the real chart and waterfall and the levels of a known last frame.
+// The pointer readouts and the level window, on a stopped window with the
+// real chart and waterfall whose last frame had known levels.
 #include "component_site.h"
 #include "test_capture_fixture.h"
 
@@ -13,125 +12,106 @@ using Points = QList<QPair<int, int>>;  // (bin, level)
 
 namespace {
 
-constexpr int chartColumns = 600;
-constexpr double waterfallWidth = 700;
-// Not a whole number of pixels, as a height in twips often is not.
-constexpr double waterfallHeight = 300.5;
+// Scaling, FFT size, pan, the levels (`base` where not listed), and the rate text.
+struct Frame {
+    int scaling = 0, fftSize = 1024, firstBin = 0, base = 1000;
+    Points levels;
+    QString rate = "22050";
+};
 
 struct Window : capture_test::LiveWindow {
-    // A stopped window whose last frame had these levels (`base` everywhere else).
-    Window(int16_t scaling, int fftSize, int firstBin, int base = 0, const Points& levels = {})
+    explicit Window(const Frame& f)
     {
         Form1& w = *window;
         const TwipsScale scale = TwipsScale::of(&w);
-        w.chart().setXmax(chartColumns);
-        w.Cascadra1->setWidthTwips(float(waterfallWidth * scale.perPixelX));
-        w.Cascadra1->setHeightTwips(float(waterfallHeight * scale.perPixelY));
+        w.chart().setXmax(600);
+        // Not a whole number of pixels high, as a height in twips often is not.
+        w.Cascadra1->setWidthTwips(float(700 * scale.perPixelX));
+        w.Cascadra1->setHeightTwips(float(300.5 * scale.perPixelY));
+        w.Combo1->setEditText(f.rate);
         AnalyserState& s = mutableState();
-        s.FFTSize = fftSize;
-        s.FreqScaling = scaling;
+        s.FFTSize = f.fftSize;
+        s.FreqScaling = int16_t(f.scaling);
         w.buildBinMaps();
-        w.HScroll1->setMaximum(fftSize / 2);
-        w.HScroll1->setValue(firstBin);
-        s.BinLevel.fill(int16_t(base));
-        for (const auto& [bin, level] : levels)
+        w.HScroll1->setMaximum(f.fftSize / 2);
+        w.HScroll1->setValue(f.firstBin);
+        s.BinLevel.fill(int16_t(f.base));
+        for (const auto& [bin, level] : f.levels)
             s.BinLevel[bin] = int16_t(level);
     }
 };
 
 }  // namespace
 
+Q_DECLARE_METATYPE(Frame)
+
 class ReadoutTest : public QObject {
     Q_OBJECT
 private slots:
     void crossHair_data()
     {
-        QTest::addColumn<int>("scaling");
-        QTest::addColumn<int>("fftSize");
-        QTest::addColumn<QString>("rate");
-        QTest::addColumn<int>("firstBin");
-        QTest::addColumn<Points>("levels");
+        QTest::addColumn<Frame>("frame");
         QTest::addColumn<int>("offset");
         QTest::addColumn<QString>("caption");
-
-        QTest::newRow("bin 1 at full scale") << 0 << 1024 << "44100" << 0 << Points{{1, 32767}} << 1
-                                             << "43.1Hz 90.31dB";
-        QTest::newRow("logarithmic: column 0 reads bin 1")
-            << 1 << 1024 << "44100" << 0 << Points{{0, -5}, {1, 32767}} << 0 << "43.1Hz 90.31dB";
-        QTest::newRow("full-fit: column 300 reads bin 256")
-            << 2 << 1024 << "44100" << 0 << Points{{255, 9}, {256, 0}} << 300 << "11025.0Hz 0.00dB";
-        QTest::newRow("two-axis cross-hair reads column 0, silence")
-            << 0 << 4096 << "8000" << 7 << Points{{7, -31211}} << -1860120 << "13.7Hz -86.02dB";
-        QTest::newRow("past the last column, NoData past the spectrum")
-            << 0 << 1024 << "22050" << 0 << Points{{599, NoData}} << 5000 << "12898.4Hz -90.31dB";
-        QTest::newRow("standard, panned") << 0 << 4096 << "11025 Hz" << 100 << Points{{150, 7257}} << 50
-                                          << "403.7Hz 20.00dB";
-        QTest::newRow("a rate without a number reads 0 Hz")
-            << 0 << 1024 << "auto" << 0 << Points{{40, -7257}} << 40 << "0.0Hz -20.00dB";
+        QTest::newRow("bin 1 at full scale") << Frame{0, 1024, 0, 0, {{1, 32767}}, "44100"} << 1 << "43.1Hz 90.31dB";
+        QTest::newRow("log: column 0 reads bin 1") << Frame{1, 1024, 0, 0, {{1, 32767}}, "44100"} << 0
+                                                   << "43.1Hz 90.31dB";
+        QTest::newRow("full-fit: column 300 reads bin 256") << Frame{2, 1024, 0, 9, {{256, 0}}, "44100"} << 300
+                                                            << "11025.0Hz 0.00dB";
+        QTest::newRow("two-axis reads column 0, silence") << Frame{0, 4096, 7, 0, {{7, -31211}}, "8000"} << -1860120
+                                                          << "13.7Hz -86.02dB";
+        QTest::newRow("past the last column, NoData") << Frame{0, 1024, 0, 0, {{599, NoData}}} << 5000
+                                                      << "12898.4Hz -90.31dB";
+        QTest::newRow("panned, rate with a unit") << Frame{0, 4096, 100, 0, {{150, 7257}}, "11025 Hz"} << 50
+                                                  << "403.7Hz 20.00dB";
+        QTest::newRow("no rate reads 0 Hz") << Frame{0, 1024, 0, 0, {{40, -7257}}, "auto"} << 40 << "0.0Hz -20.00dB";
     }
 
     void crossHair()
     {
-        QFETCH(int, scaling);
-        QFETCH(int, fftSize);
-        QFETCH(QString, rate);
-        QFETCH(int, firstBin);
-        QFETCH(Points, levels);
+        QFETCH(Frame, frame);
         QFETCH(int, offset);
-        QFETCH(QString, caption);
-
-        Window w(int16_t(scaling), fftSize, firstBin, 1000, levels);
-        w.window->Combo1->setEditText(rate);
+        Window w(frame);
         w.window->crossHairMoved(offset);
-        QCOMPARE(w.window->Label5->text(), caption);
+        QTEST(w.window->Label5->text(), "caption");
     }
 
     void waterfallPointer_data()
     {
-        QTest::addColumn<int>("scaling");
+        QTest::addColumn<Frame>("frame");
         QTest::addColumn<int>("direction");
-        QTest::addColumn<int>("firstBin");
-        QTest::addColumn<int>("x");
-        QTest::addColumn<int>("y");
+        QTest::addColumn<QPoint>("at");
         QTest::addColumn<QString>("caption");
-
-        // 22050 Hz, 1024 points: 21.533 Hz a bin.
-        QTest::newRow("bottom to top, panned") << 0 << 1 << 100 << 50 << 0 << "3230.0Hz";
-        QTest::newRow("standard, past the spectrum reads bin 512") << 0 << 3 << 0 << 650 << 9 << "11025.0Hz";
-        QTest::newRow("right to left, two decimals") << 0 << 2 << 0 << 9 << 1 << "21.53Hz";
-        QTest::newRow("right to left, below the picture reads its last row") << 0 << 2 << 0 << 9 << 1000 << "6459.96Hz";
-        QTest::newRow("left of the picture reads its first column") << 0 << 1 << 100 << -5 << 0 << "2153.3Hz";
-        QTest::newRow("i right to left, a fraction of a bin") << 0 << 5 << 0 << 9 << 100 << "4317.41Hz";
-        QTest::newRow("i right to left, logarithmic rounds the row") << 1 << 5 << 0 << 9 << 100 << "1399.66Hz";
-        QTest::newRow("45 degree, logarithmic, left of the line's start") << 1 << 0 << 0 << 10 << 200 << "0.0Hz";
-        QTest::newRow("45 degree, standard, left of the line's start") << 0 << 0 << 0 << 10 << 200 << "0.0Hz";
-        QTest::newRow("45 degree, full-fit") << 2 << 0 << 0 << 300 << 280 << "5168.0Hz";
-        QTest::newRow("full-fit, past the last mapped pixel reads bin 512")
-            << 2 << 1 << 0 << 20000 << -3 << "11025.0Hz";
-        QTest::newRow("right to left, full-fit uses the waterfall's own map") << 2 << 2 << 0 << 9 << 150 << "5534.03Hz";
+        // 22050 Hz, 1024 points: 21.533 Hz a bin; the picture is 700 x 300.5.
+        QTest::newRow("bottom to top, panned") << Frame{0, 1024, 100} << 1 << QPoint(50, 0) << "3230.0Hz";
+        QTest::newRow("left of the picture") << Frame{0, 1024, 100} << 1 << QPoint(-5, 0) << "2153.3Hz";
+        QTest::newRow("past the spectrum reads bin 512") << Frame{} << 3 << QPoint(650, 9) << "11025.0Hz";
+        QTest::newRow("below the picture reads its last row") << Frame{} << 2 << QPoint(9, 1000) << "6459.96Hz";
+        QTest::newRow("i right to left, a fraction of a bin") << Frame{} << 5 << QPoint(9, 100) << "4317.41Hz";
+        QTest::newRow("i right to left, log rounds the row") << Frame{1} << 5 << QPoint(9, 100) << "1399.66Hz";
+        QTest::newRow("45 degree, log, left of the line") << Frame{1} << 0 << QPoint(10, 200) << "0.0Hz";
+        QTest::newRow("45 degree, standard, left of the line") << Frame{} << 0 << QPoint(10, 200) << "0.0Hz";
+        QTest::newRow("45 degree, full-fit") << Frame{2} << 0 << QPoint(300, 280) << "5168.0Hz";
+        QTest::newRow("full-fit, past the last pixel") << Frame{2} << 1 << QPoint(20000, -3) << "11025.0Hz";
+        QTest::newRow("right to left, the waterfall's own map") << Frame{2} << 2 << QPoint(9, 150) << "5534.03Hz";
     }
 
     void waterfallPointer()
     {
-        QFETCH(int, scaling);
+        QFETCH(Frame, frame);
         QFETCH(int, direction);
-        QFETCH(int, firstBin);
-        QFETCH(int, x);
-        QFETCH(int, y);
-        QFETCH(QString, caption);
-
-        Window w(int16_t(scaling), 1024, firstBin);
+        QFETCH(QPoint, at);
+        Window w(frame);
         w.window->waterfall().setScrollDirection(direction);
         w.window->waterfall().setView3D(0);
-        w.window->waterfallPointerMoved(int16_t(x), int16_t(y));
-        QCOMPARE(w.window->Label5->text(), caption);
+        w.window->waterfallPointerMoved(int16_t(at.x()), int16_t(at.y()));
+        QTEST(w.window->Label5->text(), "caption");
     }
 
-    void waterfallReliefShiftsOnlyTheMinus45Direction()
+    void reliefShiftsOnlyTheMinus45Direction()
     {
-        Window w(StandardScaling, 1024, 0);
+        Window w(Frame{0, 1024, 0, 0, {}, "1024"});  // one hertz a bin
         Form1& f = *w.window;
-        f.Combo1->setEditText("1024");  // one hertz a bin
         const auto reading = [&](int direction, int view3D) {
             f.waterfall().setScrollDirection(direction);
             f.waterfall().setView3D(view3D);
@@ -145,70 +125,55 @@ private slots:
         QCOMPARE(reading(4, 1), QString::number(70 + f.waterfall().depth3D()) + ".0Hz");
     }
 
-    void chartZoomSetsTheLevelWindow_data()
+    void chartZoom_data()
     {
         QTest::addColumn<int>("min");
         QTest::addColumn<int>("max");
-        QTest::addColumn<bool>("zoomed");
-        QTest::newRow("the full range") << 0 << 32767 << false;
-        QTest::newRow("one short of it") << 0 << 32766 << true;
-        QTest::newRow("below zero") << -65536 << 65536 << true;
+        QTest::addColumn<int16_t>("zoomed");
+        QTest::newRow("the full range") << 0 << 32767 << False;
+        QTest::newRow("one short of it") << 0 << 32766 << True;
     }
 
-    void chartZoomSetsTheLevelWindow()
+    void chartZoom()
     {
         QFETCH(int, min);
         QFETCH(int, max);
-        QFETCH(bool, zoomed);
-        Window w(StandardScaling, 1024, 0);
-        w.mutableState().LevelZoomed = zoomed ? False : True;
+        Window w(Frame{});
         w.window->Label5->setText("kept");
         w.window->chartRangeChanged(min, max);
         const AnalyserState& s = w.state();
-        QCOMPARE(s.LevelMin, min);
-        QCOMPARE(s.LevelMax, max);
-        QCOMPARE(s.LevelSpan, max - min);
-        QCOMPARE(s.LevelZoomed, zoomed ? True : False);
+        QCOMPARE(QList<int>({s.LevelMin, s.LevelMax, s.LevelSpan}), QList<int>({min, max, max - min}));
+        QTEST(s.LevelZoomed, "zoomed");
         QCOMPARE(w.window->Label5->text(), QString("kept"));
     }
 
     void bestDynamicRange_data()
     {
-        QTest::addColumn<int>("fftSize");
-        QTest::addColumn<int>("firstBin");
-        QTest::addColumn<int>("base");
-        QTest::addColumn<Points>("levels");
+        QTest::addColumn<Frame>("frame");
         QTest::addColumn<int>("min");
         QTest::addColumn<int>("max");
-
-        QTest::newRow("silence") << 1024 << 0 << -31211 << Points{} << -31211 << 0;
-        QTest::newRow("all full scale") << 1024 << 0 << 32767 << Points{} << 0 << 32767;
-        QTest::newRow("NoData past the spectrum") << 1024 << 0 << 1000 << Points{{513, NoData}} << -32768 << 1500;
-        QTest::newRow("-5000..20000") << 1024 << 0 << 0 << Points{{3, -5000}, {400, 20000}} << -5000 << 30000;
-        QTest::newRow("highest level 1 goes to the even 2") << 1024 << 0 << -100 << Points{{9, 1}} << -100 << 2;
-        QTest::newRow("highest level 3 goes to the even 4") << 1024 << 0 << -100 << Points{{9, 3}} << -100 << 4;
-        QTest::newRow("too narrow: the chart widens it") << 1024 << 0 << 0 << Points{{9, 10}} << -9 << 23;
+        QTest::newRow("silence") << Frame{0, 1024, 0, -31211} << -31211 << 0;
+        QTest::newRow("all full scale") << Frame{0, 1024, 0, 32767} << 0 << 32767;
+        QTest::newRow("NoData past the spectrum") << Frame{0, 1024, 0, 1000, {{513, NoData}}} << -32768 << 1500;
+        QTest::newRow("-5000..20000") << Frame{0, 1024, 0, 0, {{3, -5000}, {400, 20000}}} << -5000 << 30000;
+        QTest::newRow("highest level 1 goes to 2") << Frame{0, 1024, 0, -100, {{9, 1}}} << -100 << 2;
+        QTest::newRow("highest level 3 goes to the even 4") << Frame{0, 1024, 0, -100, {{9, 3}}} << -100 << 4;
+        QTest::newRow("too narrow: the chart widens it") << Frame{0, 1024, 0, 0, {{9, 10}}} << -9 << 23;
         QTest::newRow("only the bins on show")
-            << 4096 << 1000 << 2000 << Points{{100, -20000}, {999, 30000}, {1600, 31000}} << 2000 << 3000;
+            << Frame{0, 4096, 1000, 2000, {{100, -20000}, {999, 30000}, {1600, 31000}}} << 2000 << 3000;
     }
 
     void bestDynamicRange()
     {
-        QFETCH(int, fftSize);
-        QFETCH(int, firstBin);
-        QFETCH(int, base);
-        QFETCH(Points, levels);
+        QFETCH(Frame, frame);
         QFETCH(int, min);
         QFETCH(int, max);
-
-        Window w(StandardScaling, fftSize, firstBin, base, levels);
+        Window w(frame);
         w.window->bestDynamicRange();
         const AnalyserState& s = w.state();
-        QCOMPARE(w.window->chart().ymin(0), min);
-        QCOMPARE(w.window->chart().ymax(0), max);
-        QCOMPARE(s.LevelMin, min);
-        QCOMPARE(s.LevelMax, max);
-        QCOMPARE(s.LevelSpan, max - min);
+        TrazelBinding& chart = w.window->chart();
+        QCOMPARE(QList<int>({chart.ymin(0), chart.ymax(0), s.LevelMin, s.LevelMax, s.LevelSpan}),
+                 QList<int>({min, max, min, max, max - min}));
         QCOMPARE(s.LevelZoomed, True);
     }
 };
