@@ -60,8 +60,6 @@ public:
                 c.sink->onEvent(event, view);
     }
 
-    size_t sinkCount() const { return m_sinks.size(); }
-
 private:
     struct Connection {
         uint32_t cookie;

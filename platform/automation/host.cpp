@@ -58,6 +58,8 @@ QString modulePathForName(const QString& moduleName)
     return programDirectory() + QStringLiteral("/lib") + moduleName + QStringLiteral(".so");
 }
 
+namespace {
+
 HResult resolveModule(const QUuid& classId, QString& modulePath, const QString& moduleName)
 {
     if (auto r = findRegisteredClass(classId)) {
@@ -69,6 +71,8 @@ HResult resolveModule(const QUuid& classId, QString& modulePath, const QString& 
     modulePath = modulePathForName(moduleName);
     return hr::ok;
 }
+
+}  // namespace
 
 HResult moduleClassFactory(const QString& modulePath, const QUuid& classId, ClassFactory*& factory)
 {

@@ -15,7 +15,6 @@ HResult createInstance(const QUuid& classId, ComponentPtr& out, const QString& m
 HResult createInstance(const QString& progIdOrClassId, ComponentPtr& out);
 HResult createInstanceFromModule(const QString& modulePath, const QUuid& classId, ComponentPtr& out);
 
-HResult resolveModule(const QUuid& classId, QString& modulePath, const QString& moduleName = {});
 // Where a module given by base name is looked for: beside the program.
 QString modulePathForName(const QString& moduleName);
 QString programDirectory();

@@ -93,7 +93,6 @@ public:
     void longValue(const char*, int32_t& v, int32_t d) override;
     void ulongValue(const char*, uint32_t& v, uint32_t d) override;
     bool ranShort() const { return m_short; }
-    qsizetype consumed() const { return m_pos; }
 
 private:
     bool take(uint32_t& out, int bytes);
