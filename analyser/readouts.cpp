@@ -2,6 +2,8 @@
 
 #include "number_text.h"
 
+#include <automation/interfaces/cascadra.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -41,7 +43,10 @@ int32_t chartColumnBin(const ScalingView& view, int32_t column, const BinMap& ch
     return binPast(view.freqScaling == LogScaling ? chartLog : chartFit, 1, view.half, v).value_or(v);
 }
 
-bool runsAlongHeight(int32_t direction) { return direction == 2 || direction == 5; }
+bool runsAlongHeight(int32_t direction)
+{
+    return direction == cascadra::RightToLeft || direction == cascadra::InvertedRightToLeft;
+}
 
 std::optional<double> waterfallBin(const ScalingView& view, const WaterfallPointer& p, const WaterfallMaps& maps)
 {
@@ -53,12 +58,12 @@ std::optional<double> waterfallBin(const ScalingView& view, const WaterfallPoint
     // direction lays its lines out.
     double along = 0;
     switch (p.direction) {
-    case 0: along = x - roundHalfEven(p.height - y); break;
-    case 1:
-    case 3: along = x; break;
-    case 2: along = y; break;
-    case 4: along = x - (y - p.reliefShift); break;
-    case 5: along = mapped ? roundHalfEven(p.height - y) : p.height - y; break;
+    case cascadra::Diagonal45: along = x - roundHalfEven(p.height - y); break;
+    case cascadra::BottomToTop:
+    case cascadra::TopToBottom: along = x; break;
+    case cascadra::RightToLeft: along = y; break;
+    case cascadra::DiagonalMinus45: along = x - (y - p.reliefShift); break;
+    case cascadra::InvertedRightToLeft: along = mapped ? roundHalfEven(p.height - y) : p.height - y; break;
     default: return std::nullopt;
     }
 
