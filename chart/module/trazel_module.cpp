@@ -21,6 +21,30 @@ constexpr EnumValue digitalMaskValues[] = {
     {"PlotBit14", 16384}, {"PlotBit15", 32768},
 };
 
+// The chart as a toolbox shows it: a trace over a grid.
+const char* const toolboxPicture[] = {
+    "16 15 4 1",
+    "  c #FFFFFF",
+    ". c #C0C0C0",
+    "b c #0000FF",
+    "k c #000000",
+    "kkkkkkkkkkkkkkkk",
+    "k    .    .    k",
+    "k    .    .    k",
+    "k    .    .bb  k",
+    "k    . bb .bb  k",
+    "k......bb.bbb..k",
+    "k    bbbb b b  k",
+    "k    bbbbbb b  k",
+    "k   bbbb bb bb k",
+    "k bbb.bb bb  bbk",
+    "kbbbb....bb...bk",
+    "k  bb.    .   bk",
+    "k    .    .    k",
+    "k    .    .    k",
+    "kkkkkkkkkkkkkkkk",
+};
+
 // Activate when visible, set client site first, inside-out activation,
 // cannot link inside, recompose on resize.
 constexpr uint32_t chartMiscStatus = 0x20191;
@@ -47,7 +71,8 @@ const ModuleDescription& description()
         {classes::trazelPropertyPage.classId, classes::trazelPropertyPage.progId,
          classes::trazelPropertyPage.typeName, &pageFactory},
     };
-    static const ModuleDescription module{moduleClasses, &library, {"1, 1, 0, 2", "1, 1, 0, 2"}};
+    static const ModulePicture pictures[] = {toolboxPicture};
+    static const ModuleDescription module{moduleClasses, &library, {"1, 1, 0, 2", "1, 1, 0, 2"}, pictures};
     return module;
 }
 

@@ -141,4 +141,10 @@ const ModuleVersion* moduleVersion(const QString& modulePath, HResult& result)
     return entry ? entry() : nullptr;
 }
 
+ModulePicture modulePicture(const QString& modulePath, int number, HResult& result)
+{
+    auto entry = entryPoint<GetPictureFn>(modulePath, getPictureSymbol, result);
+    return entry ? entry(number) : nullptr;
+}
+
 }  // namespace automation

@@ -25,10 +25,14 @@ struct ModuleVersion {
     const char* product;
 };
 
+// A picture in XPM form, as a toolbox shows a class.
+using ModulePicture = const char* const*;
+
 struct ModuleDescription {
     std::span<const ModuleClass> classes;
     const TypeLibrary* typeLibrary = nullptr;  // registered before the classes
     ModuleVersion version = {nullptr, nullptr};
+    std::span<const ModulePicture> pictures = {};  // numbered from 1
 };
 
 // The exported entry points, by name.
@@ -38,6 +42,7 @@ inline constexpr const char* registerServerSymbol = "DllRegisterServer";
 inline constexpr const char* unregisterServerSymbol = "DllUnregisterServer";
 inline constexpr const char* getTypeLibrarySymbol = "DllGetTypeLibrary";
 inline constexpr const char* getVersionSymbol = "DllGetVersion";
+inline constexpr const char* getPictureSymbol = "DllGetPicture";
 
 extern "C" {
 using GetClassObjectFn = HResult (*)(const QUuid* classId, ClassFactory** factory);
@@ -45,6 +50,7 @@ using CanUnloadNowFn = HResult (*)();
 using RegisterServerFn = HResult (*)();
 using GetTypeLibraryFn = const TypeLibrary* (*)();
 using GetVersionFn = const ModuleVersion* (*)();
+using GetPictureFn = ModulePicture (*)(int number);
 }
 
 // The bodies of the entry points, for the module described.
@@ -81,4 +87,9 @@ HResult unregisterServer(const ModuleDescription& m);
     AUTOMATION_MODULE_EXPORT const automation::ModuleVersion* DllGetVersion()                                     \
     {                                                                                                             \
         return describe().version.file ? &describe().version : nullptr;                                          \
+    }                                                                                                             \
+    AUTOMATION_MODULE_EXPORT automation::ModulePicture DllGetPicture(int number)                                  \
+    {                                                                                                             \
+        const auto pictures = describe().pictures;                                                                \
+        return number >= 1 && size_t(number) <= pictures.size() ? pictures[number - 1] : nullptr;                \
     }

@@ -5,6 +5,7 @@
 #include <automation/registry.h>
 
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -74,6 +75,8 @@ private slots:
         QCOMPARE(chart->threading, QStringLiteral("Apartment"));
         QCOMPARE(chart->miscStatus, 0x20191u);
         QCOMPARE(chart->toolboxBitmap, modulePath() + ",1");
+        HResult r = hr::fail;
+        QCOMPARE(QImage(modulePicture(modulePath(), 1, r)).size(), QSize(16, 15));
         QCOMPARE(chart->typeLibrary, libraryId);
         QCOMPARE(chart->typeLibraryVersion, QStringLiteral("1.0"));
         QCOMPARE(chart->propertyPages, std::vector<QUuid>{trazelPropertyPage.classId});
