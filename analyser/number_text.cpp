@@ -1,13 +1,25 @@
 #include "number_text.h"
 
+#include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <string>
 
+#include <locale.h>
+
 namespace vellarin {
 
 namespace {
+
+// Qt applies the user's locale at start-up, and a comma-decimal one would
+// make the C library stop at the point of "12345.5"; the drop-downs are
+// read with the point, whatever the locale.
+double readDecimal(const std::string& text)
+{
+    static const locale_t pointDecimal = newlocale(LC_NUMERIC_MASK, "C", locale_t(nullptr));
+    return strtod_l(text.c_str(), nullptr, pointDecimal);
+}
 
 bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
@@ -74,7 +86,7 @@ LeadingNumber readLeadingNumber(QStringView text)
     if (prefix.empty())
         return {};
 
-    double value = std::strtod(prefix.c_str(), nullptr);
+    double value = readDecimal(prefix);
     if (!std::isfinite(value))
         return {0.0, std::nullopt};
     if (value == 0.0)
