@@ -141,6 +141,16 @@ const ModuleVersion* moduleVersion(const QString& modulePath, HResult& result)
     return entry ? entry() : nullptr;
 }
 
+const TypeLibrary* loadRegisteredTypeLibrary(const QUuid& libraryId, const QString& version, HResult& result)
+{
+    const auto registered = findRegisteredTypeLibrary(libraryId, version);
+    if (!registered) {
+        result = hr::libraryNotRegistered;
+        return nullptr;
+    }
+    return moduleTypeLibrary(registered->modulePath, result);
+}
+
 ModulePicture modulePicture(const QString& modulePath, int number, HResult& result)
 {
     auto entry = entryPoint<GetPictureFn>(modulePath, getPictureSymbol, result);

@@ -29,6 +29,9 @@ HResult moduleClassFactory(const QString& modulePath, const QUuid& classId, Clas
 // carries no type library or version.
 const TypeLibrary* moduleTypeLibrary(const QString& modulePath, HResult& result);
 const ModuleVersion* moduleVersion(const QString& modulePath, HResult& result);
+// A registered type library by identity and version, from the module the
+// registries name for it; hr::libraryNotRegistered when none does.
+const TypeLibrary* loadRegisteredTypeLibrary(const QUuid& libraryId, const QString& version, HResult& result);
 // A picture the module carries, by number, as a registry entry names it ("path,1").
 ModulePicture modulePicture(const QString& modulePath, int number, HResult& result);
 

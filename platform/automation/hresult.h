@@ -25,6 +25,7 @@ inline constexpr HResult classNotRegistered = static_cast<HResult>(0x80040154);
 inline constexpr HResult invalidClassString = static_cast<HResult>(0x800401F3);
 inline constexpr HResult moduleNotFound = static_cast<HResult>(0x800401F8);
 inline constexpr HResult errorInModule = static_cast<HResult>(0x800401F9);
+inline constexpr HResult libraryNotRegistered = static_cast<HResult>(0x8002801D);
 inline constexpr HResult typeLibRegistration = static_cast<HResult>(0x80040200);
 inline constexpr HResult classRegistration = static_cast<HResult>(0x80040201);
 inline constexpr HResult setNotSupported = static_cast<HResult>(0x800A017F);

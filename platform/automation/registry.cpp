@@ -195,4 +195,13 @@ std::optional<ClassRegistration> findRegisteredProgId(const QString& progId)
     return ComponentRegistry(ComponentRegistry::systemPath()).findProgId(progId);
 }
 
+std::optional<TypeLibraryRegistration> findRegisteredTypeLibrary(const QUuid& libraryId, const QString& version)
+{
+    for (const QString& path : {ComponentRegistry::defaultPath(), ComponentRegistry::systemPath()})
+        for (TypeLibraryRegistration& r : ComponentRegistry(path).typeLibraries())
+            if (r.libraryId == libraryId && r.version == version)
+                return std::move(r);
+    return std::nullopt;
+}
+
 }  // namespace automation

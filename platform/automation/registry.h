@@ -74,5 +74,6 @@ private:
 // The per-user registry first, then the system-wide one.
 std::optional<ClassRegistration> findRegisteredClass(const QUuid& classId);
 std::optional<ClassRegistration> findRegisteredProgId(const QString& progId);
+std::optional<TypeLibraryRegistration> findRegisteredTypeLibrary(const QUuid& libraryId, const QString& version);
 
 }  // namespace automation

@@ -66,6 +66,8 @@ private slots:
         QCOMPARE(library.version, QStringLiteral("1.0"));
         QCOMPARE(library.locale, 1033u);
         QCOMPARE(library.modulePath, modulePath());
+        HResult loaded = hr::fail;
+        QCOMPARE(loadRegisteredTypeLibrary(libraryId, "1.0", loaded), &typeLibrary());
 
         const auto chart = registry.findProgId(QStringLiteral("TRAZEL.TrazelCtrl.1"));
         QVERIFY(chart);
@@ -92,6 +94,8 @@ private slots:
         QCOMPARE(registerModule(modulePath(), true), hr::ok);
         QVERIFY(registry.classes().empty());
         QVERIFY(registry.typeLibraries().empty());
+        QVERIFY(!loadRegisteredTypeLibrary(libraryId, "1.0", loaded));
+        QCOMPARE(loaded, HResult(0x8002801D));
     }
 
     // The type library is written first, so an unwritable registry fails
