@@ -5,7 +5,7 @@
 #include "form1.h"
 #include "number_text.h"
 
-#include <automation/interfaces/cascadra.h>
+#include <interfaces/cascadra.h>
 
 #include <QCheckBox>
 #include <QRadioButton>

@@ -8,7 +8,7 @@
 #include "number_text.h"
 #include "spectrum_lines.h"
 
-#include <automation/interfaces/cascadra.h>
+#include <interfaces/cascadra.h>
 
 #include <QScopedValueRollback>
 #include <QScrollBar>

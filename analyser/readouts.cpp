@@ -2,7 +2,7 @@
 
 #include "number_text.h"
 
-#include <automation/interfaces/cascadra.h>
+#include <interfaces/cascadra.h>
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 
 #include "trazel_ctrl.h"
 
-#include <automation/interfaces/trazel.h>
+#include <interfaces/trazel.h>
 
 #include <algorithm>
 #include <limits>

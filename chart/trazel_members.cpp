@@ -7,7 +7,7 @@
 #include "trazel_ctrl.h"
 
 #include <automation/dispatch_table.h>
-#include <automation/interfaces/trazel.h>
+#include <interfaces/trazel.h>
 
 #include <algorithm>
 

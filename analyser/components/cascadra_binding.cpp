@@ -1,6 +1,6 @@
 #include "cascadra_binding.h"
 
-#include <automation/interfaces/cascadra.h>
+#include <interfaces/cascadra.h>
 
 namespace vellarin {
 

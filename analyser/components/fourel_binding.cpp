@@ -1,6 +1,6 @@
 #include "fourel_binding.h"
 
-#include <automation/interfaces/fourel.h>
+#include <interfaces/fourel.h>
 
 namespace vellarin {
 

@@ -1,6 +1,6 @@
 #include "trazel_binding.h"
 
-#include <automation/interfaces/trazel.h>
+#include <interfaces/trazel.h>
 
 namespace vellarin {
 

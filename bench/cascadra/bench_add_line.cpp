@@ -4,7 +4,7 @@
 
 #include <interfaces/class_ids.h>
 #include <automation/host.h>
-#include <automation/interfaces/cascadra.h>
+#include <interfaces/cascadra.h>
 
 #include <QApplication>
 #include <QWidget>

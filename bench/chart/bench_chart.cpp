@@ -5,7 +5,7 @@
 // the same size. And one pointer move under the two-line cross-hair.
 #include <interfaces/class_ids.h>
 #include <automation/host.h>
-#include <automation/interfaces/trazel.h>
+#include <interfaces/trazel.h>
 
 #include <QApplication>
 #include <QMouseEvent>

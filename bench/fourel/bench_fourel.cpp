@@ -6,7 +6,7 @@
 // aligned plan or a measured one.
 #include <interfaces/class_ids.h>
 #include <automation/host.h>
-#include <automation/interfaces/fourel.h>
+#include <interfaces/fourel.h>
 
 #include <benchmark/benchmark.h>
 #include <fftw3.h>

@@ -20,7 +20,7 @@
 // at the back (Top to Bottom, -45 degree) it sits Depth3D rows down, leaving
 // room for its relief, and shows only where the history in front leaves
 // ground uncovered.
-#include <automation/interfaces/cascadra.h>
+#include <interfaces/cascadra.h>
 
 #include <QPoint>
 #include <QSize>

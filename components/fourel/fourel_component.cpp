@@ -1,7 +1,7 @@
 #include "fourel_component.h"
 
 #include <automation/dispatch_table.h>
-#include <automation/interfaces/fourel.h>
+#include <interfaces/fourel.h>
 
 using namespace automation;
 

@@ -5,7 +5,7 @@
 #include "components/fourel_binding.h"
 #include "components/trazel_binding.h"
 
-#include <automation/interfaces/trazel.h>
+#include <interfaces/trazel.h>
 #include <automation/registry.h>
 
 #include <QTest>

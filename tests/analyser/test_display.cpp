@@ -2,7 +2,7 @@
 // real chart and waterfall, read back from the components themselves.
 #include "test_capture_fixture.h"
 
-#include <automation/interfaces/trazel.h>
+#include <interfaces/trazel.h>
 
 #include <QCheckBox>
 #include <QClipboard>

@@ -3,7 +3,7 @@
 // Each chart is created by class identity and driven by dispatch number.
 #include <interfaces/class_ids.h>
 #include <automation/host.h>
-#include <automation/interfaces/trazel.h>
+#include <interfaces/trazel.h>
 
 #include <QApplication>
 #include <QDir>

@@ -3,7 +3,7 @@
 // dispatch number, as a host drives it.
 #include <interfaces/class_ids.h>
 #include <automation/host.h>
-#include <automation/interfaces/trazel.h>
+#include <interfaces/trazel.h>
 
 #include <QTest>
 #include <QWidget>

@@ -2,7 +2,7 @@
 // A waterfall created by class identity and driven by dispatch number only,
 // with the picture read back as the user sees it.
 #include <automation/component.h>
-#include <automation/interfaces/cascadra.h>
+#include <interfaces/cascadra.h>
 
 #include <QImage>
 #include <QPoint>

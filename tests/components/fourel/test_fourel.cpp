@@ -2,7 +2,7 @@
 // class identity, against a direct DFT computed in long double.
 #include <interfaces/class_ids.h>
 #include <automation/host.h>
-#include <automation/interfaces/fourel.h>
+#include <interfaces/fourel.h>
 
 #include <QTest>
 
