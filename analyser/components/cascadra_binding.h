@@ -8,7 +8,7 @@ namespace vellarin {
 
 class CascadraBinding final : public ComponentBinding {
 public:
-    automation::HResult create() { return ComponentBinding::create(automation::classes::cascadra); }
+    automation::HResult create() { return ComponentBinding::create(sdk::classes::cascadra); }
 
     int32_t scrollDirection();
     void setScrollDirection(int32_t direction);

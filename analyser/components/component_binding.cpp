@@ -34,7 +34,7 @@ void ComponentBinding::release()
     m_sink.reset();
 }
 
-HResult ComponentBinding::create(const KnownClass& known)
+HResult ComponentBinding::create(const sdk::ClassIdentity& known)
 {
     release();
     ComponentPtr created;

@@ -3,7 +3,7 @@
 // by dispatch number, its widget embedded by the host, its events delivered
 // to the host through one sink. A component that could not be created makes
 // every call a harmless no-op, so the window keeps working without it.
-#include <automation/class_ids.h>
+#include <interfaces/class_ids.h>
 #include <automation/component.h>
 
 #include <QPointer>
@@ -23,7 +23,7 @@ public:
     ComponentBinding& operator=(const ComponentBinding&) = delete;
 
     // Creates the component by class identity; the result of the creation.
-    automation::HResult create(const automation::KnownClass& known);
+    automation::HResult create(const sdk::ClassIdentity& known);
     bool isAvailable() const { return m_dispatch != nullptr; }
     automation::Component* component() { return m_component.get(); }
 

@@ -6,7 +6,7 @@ namespace vellarin {
 
 class FourelBinding final : public ComponentBinding {
 public:
-    automation::HResult create() { return ComponentBinding::create(automation::classes::fourel); }
+    automation::HResult create() { return ComponentBinding::create(sdk::classes::fourel); }
 
     void setTransformFlag(bool forward);
     // Transforms `n` interleaved complex values at `data` in place (2n doubles);

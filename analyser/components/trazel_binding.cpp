@@ -9,7 +9,7 @@ namespace id = trazel::dispid;
 
 HResult TrazelBinding::createFromRecord(const QByteArray& record)
 {
-    if (HResult r = create(classes::trazelChart); failed(r))
+    if (HResult r = create(sdk::classes::trazelChart); failed(r))
         return r;
     PersistStreamInit* stream = component()->persistStream();
     return stream ? stream->load(record) : hr::noInterface;

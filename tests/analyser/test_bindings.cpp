@@ -95,12 +95,12 @@ private slots:
     {
         // The class points at a module that is not there.
         ComponentRegistry registry;
-        QCOMPARE(registry.registerClass({classes::trazelChart.classId, "TRAZEL.TrazelCtrl.1", "Trazel Control",
+        QCOMPARE(registry.registerClass({sdk::classes::trazelChart.classId, "TRAZEL.TrazelCtrl.1", "Trazel Control",
                                          "/nonexistent/libtrazel.so"}),
                  hr::ok);
         TrazelBinding chart;
         const HResult created = chart.createFromRecord(storedChartRecord());
-        registry.unregisterClass(classes::trazelChart.classId);
+        registry.unregisterClass(sdk::classes::trazelChart.classId);
 
         QVERIFY(failed(created));
         QVERIFY(!chart.isAvailable());

@@ -455,10 +455,10 @@ private slots:
     {
         // Every component class points at a module that is not there.
         automation::ComponentRegistry registry;
-        for (const automation::KnownClass* k : automation::classes::all)
+        for (const sdk::ClassIdentity* k : sdk::classes::all)
             registry.registerClass({k->classId, k->progId, k->typeName, "/nonexistent/lib.so"});
         Fixture f({"Built-in Mic"});
-        for (const automation::KnownClass* k : automation::classes::all)
+        for (const sdk::ClassIdentity* k : sdk::classes::all)
             registry.unregisterClass(k->classId);
 
         Form1& w = *f.window;
