@@ -1,27 +1,19 @@
 #include "levels.h"
 
+#include <automation/rounding.h>
+
 #include <algorithm>
 #include <cmath>
 
 namespace vellarin {
 
-namespace {
-
-// Nearest integer, ties to even, whatever the rounding mode; cheap enough
-// for every bin of every frame.
-double nearestEven(double v)
-{
-    const double r = std::round(v);  // ties away from zero
-    return std::fabs(r - v) == 0.5 ? 2.0 * std::round(v * 0.5) : r;
-}
-
-}  // namespace
+using automation::roundHalfEven;
 
 int16_t amplitudeLevel(double amplitude, double levelScale)
 {
     // NaN (a broken transform) falls to the floor rather than through the clamp.
     const double m = amplitude > LevelFloor ? std::min(amplitude, LevelCeiling) : LevelFloor;
-    const double level = std::clamp(nearestEven(std::log(m) * levelScale), -32768.0, 32767.0);
+    const double level = std::clamp(roundHalfEven(std::log(m) * levelScale), -32768.0, 32767.0);
     return static_cast<int16_t>(level);
 }
 
@@ -46,7 +38,7 @@ int16_t waterfallValue(int32_t level, const LevelWindow& window)
         return 0;
     if (level >= window.max || window.span <= 0)
         return 32767;
-    const double v = nearestEven((double(level) - window.min) / window.span * 32767.0);
+    const double v = roundHalfEven((double(level) - window.min) / window.span * 32767.0);
     return static_cast<int16_t>(std::clamp(v, 0.0, 32767.0));
 }
 

@@ -64,19 +64,6 @@ std::string numberPrefix(QStringView text, qsizetype pos)
 
 }  // namespace
 
-double roundHalfEven(double v)
-{
-    // nearbyint follows the current rounding mode, which is round-to-nearest-even
-    // unless someone changed it; do the rounding by hand to be independent of it.
-    const double floor = std::floor(v);
-    const double diff = v - floor;
-    if (diff < 0.5)
-        return floor;
-    if (diff > 0.5)
-        return floor + 1.0;
-    return std::fmod(floor, 2.0) == 0.0 ? floor : floor + 1.0;
-}
-
 LeadingNumber readLeadingNumber(QStringView text)
 {
     qsizetype pos = 0;

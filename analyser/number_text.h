@@ -2,6 +2,8 @@
 // Reading the drop-down texts (sample rate, FFT size, input source): the
 // number at the start of the text, as a user would read "44100 Hz" or
 // "0 (default)".
+#include <automation/rounding.h>
+
 #include <QStringView>
 
 #include <cstdint>
@@ -24,7 +26,8 @@ struct LeadingNumber {
 // first character that cannot continue the number.
 LeadingNumber readLeadingNumber(QStringView text);
 
-// Nearest integer, ties to even: the one rounding rule of the analyser.
-double roundHalfEven(double v);
+// Nearest integer, ties to even: the one rounding rule, shared with the
+// component layer's value conversions.
+using automation::roundHalfEven;
 
 }  // namespace vellarin

@@ -1,5 +1,7 @@
 #include "variant.h"
 
+#include "rounding.h"
+
 #include <cmath>
 #include <limits>
 
@@ -87,8 +89,6 @@ std::optional<double> numericValue(const Variant& in, HResult& error)
     error = hr::typeMismatch;
     return std::nullopt;
 }
-
-double roundHalfEven(double d) { return std::nearbyint(d); }  // default rounding mode is to-nearest-even
 
 template <class Int> HResult toInteger(double d, Int& out)
 {

@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+#include <cfenv>
+
 #include <limits>
 
 using namespace automation;
@@ -112,6 +114,8 @@ void TestValues::roundingToEven_data()
     QTest::newRow("0.5") << 0.5 << true << 0;
     QTest::newRow("1.5") << 1.5 << true << 2;
     QTest::newRow("12345.5") << 12345.5 << true << 12346;
+    QTest::newRow("-2.5") << -2.5 << true << -2;
+    QTest::newRow("2.4999") << 2.4999 << true << 2;
     QTest::newRow("-0") << -0.0 << true << 0;
     QTest::newRow("too big") << 1e10 << false << 0;
     QTest::newRow("inf") << std::numeric_limits<double>::infinity() << false << 0;
@@ -122,10 +126,15 @@ void TestValues::roundingToEven()
     QFETCH(double, input);
     QFETCH(bool, fits);
     QFETCH(int, expected);
-    const auto r = roundHalfEven32(input);
-    QCOMPARE(r.has_value(), fits);
-    if (fits)
-        QCOMPARE(*r, expected);
+    // Whatever rounding mode some library left behind.
+    for (const int mode : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+        std::fesetround(mode);
+        const auto r = roundHalfEven32(input);
+        std::fesetround(FE_TONEAREST);
+        QCOMPARE(r.has_value(), fits);
+        if (fits)
+            QCOMPARE(*r, expected);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestValues)
