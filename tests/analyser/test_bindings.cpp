@@ -8,6 +8,7 @@
 #include <interfaces/trazel.h>
 #include <automation/registry.h>
 
+#include <QImage>
 #include <QTest>
 
 #include <vector>
@@ -124,7 +125,10 @@ private slots:
         QCOMPARE(waterfall.view3D(), 0);
         waterfall.setView3D(1);
         QCOMPARE(waterfall.view3D(), 1);
+        waterfall.widget()->resize(320, 200);
+        const QImage before = waterfall.widget()->grab().toImage();
         waterfall.addLine(std::vector<int16_t>(300, 16000));
+        QVERIFY(waterfall.widget()->grab().toImage() != before);
     }
 
     void fftTransformsInPlace()
