@@ -5,7 +5,6 @@
 #include <interfaces/trazel.h>
 
 #include <algorithm>
-#include <limits>
 
 namespace trazel {
 
@@ -14,21 +13,6 @@ namespace {
 constexpr int wheelNotch = 120;
 constexpr int32_t fullHalfRange = 32768;
 constexpr int64_t centreLimit = 262144;
-
-int32_t saturate(int64_t v)
-{
-    return int32_t(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
-
-// The channels a scale operation changes: the active one, or all with GroupSetting.
-struct Affected {
-    int first, last;
-};
-Affected affected(const TrazelState& s)
-{
-    const int active = std::clamp<int>(s.ActiveChannel, 0, channelCount - 1);
-    return s.GroupSetting ? Affected{0, channelCount - 1} : Affected{active, active};
-}
 
 }  // namespace
 
@@ -127,11 +111,11 @@ void ChartMouse::cancel()
 void ChartMouse::zoom(Zoom how)
 {
     TrazelState& s = m_control.state;
-    const Affected range = affected(s);
-    const int active = std::clamp<int>(s.ActiveChannel, 0, channelCount - 1);
+    const ChannelSpan range = scaledChannels(s);
+    const int active = activeChannel(s);
     for (int ch = range.first; ch <= range.last; ++ch) {
         if (how == Zoom::Out)
-            s.HalfRange[ch] = saturate(int64_t{s.HalfRange[ch]} * 2);
+            s.HalfRange[ch] = saturate32(int64_t{s.HalfRange[ch]} * 2);
         else if (how == Zoom::In)
             s.HalfRange[ch] /= 2;
         if (how == Zoom::Reset || (how == Zoom::ResetActive && ch == active)) {
@@ -151,7 +135,7 @@ void ChartMouse::zoom(Zoom how)
 void ChartMouse::endDrag(int y)
 {
     TrazelState& s = m_control.state;
-    const Affected range = affected(s);
+    const ChannelSpan range = scaledChannels(s);
     const int64_t moved = int64_t(y) - s.DragStartY;
     for (int ch = range.first; ch <= range.last; ++ch) {
         // Each channel moves by the same fraction of its own range.
@@ -184,13 +168,13 @@ void ChartMouse::fireCrossHair(int x, int y)
     // A row of -1 is the one-line cross-hair: the plain column. The
     // two-line cross-hair folds its row into a negative offset.
     const int64_t offset = y < 0 ? x : -(int64_t(x) + 60000 * (int64_t(y) + 1));
-    m_control.events.fire(eventid::CrossHair, {automation::Variant(saturate(offset))});
+    m_control.events.fire(eventid::CrossHair, {automation::Variant(saturate32(offset))});
 }
 
 void ChartMouse::fireChartChanged()
 {
     const TrazelState& s = m_control.state;
-    const int active = std::clamp<int>(s.ActiveChannel, 0, channelCount - 1);
+    const int active = activeChannel(s);
     m_control.events.fire(eventid::ChartChanged, {automation::Variant(s.Ymin[active]), automation::Variant(s.Ymax[active])});
 }
 

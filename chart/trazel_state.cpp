@@ -5,13 +5,19 @@
 
 namespace trazel {
 
-namespace {
-int32_t saturate(int64_t v)
+int32_t saturate32(int64_t v)
 {
     return static_cast<int32_t>(
         std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
-}  // namespace
+
+int activeChannel(const TrazelState& s) { return std::clamp<int>(s.ActiveChannel, 0, channelCount - 1); }
+
+ChannelSpan scaledChannels(const TrazelState& s)
+{
+    const int active = activeChannel(s);
+    return s.GroupSetting ? ChannelSpan{0, channelCount - 1} : ChannelSpan{active, active};
+}
 
 Colour paleColour(Colour c)
 {
@@ -32,23 +38,22 @@ void deriveScale(TrazelState& s, int ch)
 {
     const int64_t lo = s.Ymin[ch];
     const int64_t hi = s.Ymax[ch];
-    s.HalfRange[ch] = saturate((hi - lo) / 2);
-    s.Centre[ch] = saturate((lo + hi) / 2);
+    s.HalfRange[ch] = saturate32((hi - lo) / 2);
+    s.Centre[ch] = saturate32((lo + hi) / 2);
 }
 
 void scaleFromCentre(TrazelState& s, int ch)
 {
-    s.Ymax[ch] = saturate(int64_t{s.Centre[ch]} + s.HalfRange[ch]);
-    s.Ymin[ch] = saturate(int64_t{s.Centre[ch]} - s.HalfRange[ch]);
+    s.Ymax[ch] = saturate32(int64_t{s.Centre[ch]} + s.HalfRange[ch]);
+    s.Ymin[ch] = saturate32(int64_t{s.Centre[ch]} - s.HalfRange[ch]);
 }
 
 void applyScaleClamp(TrazelState& s)
 {
     constexpr int32_t smallest = 16;
     constexpr int32_t largest = 0x400000;
-    const int first = s.GroupSetting ? 0 : std::clamp<int>(s.ActiveChannel, 0, channelCount - 1);
-    const int last = s.GroupSetting ? channelCount - 1 : first;
-    for (int ch = first; ch <= last; ++ch) {
+    const ChannelSpan span = scaledChannels(s);
+    for (int ch = span.first; ch <= span.last; ++ch) {
         const int64_t range = s.HalfRange[ch];
         const int32_t sign = range < 0 ? -1 : 1;
         const int64_t magnitude = range < 0 ? -range : range;

@@ -153,6 +153,17 @@ Colour paleColour(Colour c);
 // actually stored nor past the table.
 int drawnTickCount(const TrazelState& s);
 
+// A 64-bit intermediate limited to the 32-bit range of the scale fields.
+int32_t saturate32(int64_t v);
+
+// The active channel, always a valid index.
+int activeChannel(const TrazelState& s);
+// The channels a scale operation changes: the active one, or all 16 with GroupSetting.
+struct ChannelSpan {
+    int first, last;
+};
+ChannelSpan scaledChannels(const TrazelState& s);
+
 // HalfRange and Centre of a channel from its Ymin/Ymax pair.
 void deriveScale(TrazelState& s, int channel);
 // Ymin/Ymax of a channel from its Centre and HalfRange.

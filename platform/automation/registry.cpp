@@ -1,5 +1,7 @@
 #include "registry.h"
 
+#include "host.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -21,11 +23,6 @@ namespace {
 QString fromEnvironment(const char* variable)
 {
     return QString::fromLocal8Bit(qgetenv(variable));
-}
-
-QString programDirectory()
-{
-    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2);
 }
 
 QJsonObject toJson(const ClassRegistration& r)
