@@ -16,7 +16,8 @@ ControlThread::~ControlThread()
     std::unique_lock lock(m_shared->mutex);
     m_shared->quit = true;
     m_shared->changed.notify_all();
-    const bool exited = m_shared->changed.wait_for(lock, exitWait, [this] { return m_shared->exited; });
+    const auto wait = m_shared->finished < m_shared->overdue ? std::chrono::milliseconds(0) : exitWait;
+    const bool exited = m_shared->changed.wait_for(lock, wait, [this] { return m_shared->exited; });
     lock.unlock();
     // A thread stuck inside the sound library is left to finish on its own;
     // it owns what it uses.
@@ -52,6 +53,12 @@ bool ControlThread::busy() const
     return m_shared->finished != m_shared->queued;
 }
 
+bool ControlThread::overran() const
+{
+    std::lock_guard lock(m_shared->mutex);
+    return m_shared->finished < m_shared->overdue;
+}
+
 bool ControlThread::waitIdle(std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(m_shared->mutex);
@@ -72,7 +79,10 @@ bool ControlThread::run(std::function<void()> job, std::chrono::milliseconds tim
     m_shared->jobs.push_back(std::move(job));
     const auto ticket = ++m_shared->queued;
     m_shared->changed.notify_all();
-    return m_shared->changed.wait_for(lock, timeout, [&] { return m_shared->finished >= ticket; });
+    if (m_shared->changed.wait_for(lock, timeout, [&] { return m_shared->finished >= ticket; }))
+        return true;
+    m_shared->overdue = ticket;
+    return false;
 }
 
 }  // namespace wavein

@@ -18,12 +18,17 @@ namespace wavein {
 class ControlThread {
 public:
     ControlThread();
-    ~ControlThread();  // waits a bounded time for queued jobs, then lets the thread go
+    // Waits a bounded time for queued jobs, then lets the thread go; does not
+    // wait at all behind a job that already overran.
+    ~ControlThread();
     ControlThread(const ControlThread&) = delete;
     ControlThread& operator=(const ControlThread&) = delete;
 
     // True while an earlier job has not finished (it overran its time, or was posted).
     bool busy() const;
+    // True while a job that run() stopped waiting for has not finished: the
+    // library hangs, and waiting for it again would hang the caller too.
+    bool overran() const;
     // Waits at most timeout for every earlier job to finish. True when none is left.
     bool waitIdle(std::chrono::milliseconds timeout);
 
@@ -50,6 +55,7 @@ private:
         std::deque<std::function<void()>> jobs;
         unsigned long long queued = 0;    // jobs ever queued
         unsigned long long finished = 0;  // jobs ever finished
+        unsigned long long overdue = 0;   // the last job run() gave up waiting for
         bool quit = false;
         bool exited = false;
     };

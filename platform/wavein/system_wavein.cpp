@@ -1,10 +1,10 @@
 // The system's recording devices over PortAudio.
 //
 // Every PortAudio call runs on the control thread and is waited for at most
-// answerTime, so stop, reset and close return even when the sound server
-// froze. A stream whose device stopped answering is abandoned: the gate keeps
-// its callback away from the program's buffers, and the control thread
-// releases it whenever the library lets go.
+// answerTime. Stop and close wait far less: once the gate is shut the
+// program's buffers are safe, so a stream whose device stopped answering is
+// abandoned at once and the control thread releases it whenever the library
+// lets go. A window that stops or closes never waits on a frozen sound server.
 //
 // The library is restarted whenever the process has no stream open and the
 // program lists the devices or opens one, so a sound server that went away
@@ -24,6 +24,8 @@ namespace wavein {
 namespace {
 
 constexpr std::chrono::milliseconds answerTime{2000};
+// A healthy server stops or closes a stream in a few milliseconds.
+constexpr std::chrono::milliseconds letGoTime{50};
 
 // PortAudio is one library per process: every device object shares it.
 struct Backend {
@@ -246,13 +248,16 @@ MmResult SystemWaveIn::halt(OpenStream& s)
     if (!s.started)
         return result::ok;
     s.started = false;
-    if (s.abandoned)
+    if (s.abandoned || m_backend->control.overran()) {
+        s.abandoned = true;  // the library hangs: nothing could stop it now
         return result::ok;
+    }
     const auto stopped = m_backend->control.call(
         [session = m_backend->session, capture = s.capture, stream = s.stream] { return session->abort(stream); },
-        answerTime);
+        letGoTime);
+    // Recording has stopped for the program either way: the gate is shut.
     s.abandoned = !stopped.has_value();
-    return stopped.value_or(result::error);
+    return stopped.value_or(result::ok);
 }
 
 MmResult SystemWaveIn::stop(Handle handle)
@@ -285,17 +290,17 @@ MmResult SystemWaveIn::close(Handle handle)
             s->capture->openGate();
         return result::stillPlaying;  // reset first: the device still owns buffers
     }
-    if (s->abandoned) {
+    if (s->abandoned || m_backend->control.overran()) {
         release();
-        return result::ok;  // the failure was reported when the device stopped answering
+        return result::ok;  // the program has let go; the library's part follows when it answers
     }
     // A close that overruns its time finishes on the control thread, which owns the stream then.
     const auto closed = m_backend->control.call(
         [session = m_backend->session, capture = s->capture, stream = s->stream] { return session->close(stream); },
-        answerTime);
+        letGoTime);
     m_open.reset();
     --m_backend->openStreams;
-    return closed.value_or(result::error);
+    return closed.value_or(result::ok);
 }
 
 // Hands the stream to the control thread, which closes it once the library

@@ -96,8 +96,10 @@ public:
 // the system's default input first. While no stream is open, listing or
 // opening restarts the sound library, so a sound server that went away and
 // came back is found again; a device index keeps meaning the device of that
-// name in the list the program last read. Stop, reset and close return within
-// a few seconds even when the sound server no longer answers.
+// name in the list the program last read. Stop, reset and close return at
+// once even when the sound server no longer answers: the program's side is
+// done (no buffer is touched again) and the library's side finishes in the
+// background whenever the server answers again.
 std::unique_ptr<WaveInApi> createSystemWaveIn();
 
 }  // namespace wavein

@@ -335,12 +335,27 @@ private slots:
         QTest::addColumn<int>("quietMs");
         QTest::addColumn<bool>("givenUp");
 
-        QTest::newRow("44100, quiet 400 ms") << "44100" << true << false << 400 << false;
-        QTest::newRow("44100, quiet 600 ms") << "44100" << true << false << 600 << true;
-        QTest::newRow("8000, quiet 700 ms") << "8000" << true << false << 700 << true;
+        // A stream that says it runs is kept through a long quiet, but not for ever.
+        QTest::newRow("44100, quiet 1900 ms") << "44100" << true << false << 1900 << false;
+        QTest::newRow("44100, quiet 2100 ms") << "44100" << true << false << 2100 << true;
+        QTest::newRow("8000, quiet 2100 ms") << "8000" << true << false << 2100 << true;
         QTest::newRow("stream failed, quiet 140 ms") << "44100" << true << true << 140 << true;
         QTest::newRow("first buffer never") << "44100" << false << false << 5200 << true;
         QTest::newRow("stream failed before the first buffer") << "44100" << false << true << 140 << true;
+    }
+
+    void burstsKeepCapturing()
+    {
+        LiveWindow w;
+        w.start("44100", "1024");
+        // 0.7 s of sound at a time: 61 buffers, after 35 quiet ticks.
+        for (int burst = 0; burst < 5; ++burst) {
+            for (int quiet = 0; quiet < 35; ++quiet)
+                w.tick(0);
+            QVERIFY(w.tickDraws(61));
+        }
+        QVERIFY(w.capturing());
+        QCOMPARE(w.messages.shown, QStringList{});
     }
 
     void watchdog()

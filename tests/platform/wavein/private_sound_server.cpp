@@ -206,6 +206,11 @@ void PrivateSoundServer::freeze()
     signalServer(SIGSTOP);
 }
 
+void PrivateSoundServer::resume()
+{
+    signalServer(SIGCONT);
+}
+
 void PrivateSoundServer::stop()
 {
     if (!m_server)

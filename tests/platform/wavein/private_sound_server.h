@@ -30,6 +30,7 @@ public:
 
     void kill();    // the server dies at once, as in a crash
     void freeze();  // the server stops answering but keeps its connections
+    void resume();  // a frozen server answers again
     void stop();    // ends the server (a frozen one too)
 
     QString serverAddress() const;  // what PULSE_SERVER says
