@@ -4,7 +4,7 @@
 #include "counting_allocator.h"
 #include "form1.h"
 
-#include <wavein/scripted_wavein.h>
+#include <scripted_wavein.h>
 
 #include <QApplication>
 #include <QComboBox>

@@ -3,7 +3,8 @@
 // by hand, for driving capture tick by tick.
 #include "form1.h"
 
-#include <wavein/scripted_wavein.h>
+#include <recorded_messages.h>
+#include <scripted_wavein.h>
 
 #include <QComboBox>
 #include <QStringList>
@@ -15,11 +16,7 @@
 
 namespace capture_test {
 
-class RecordedMessages final : public vellarin::MessageSink {
-public:
-    void show(const QString& text) override { shown << text; }
-    QStringList shown;
-};
+using test_support::RecordedMessages;
 
 // A sine of `amplitude` that completes a whole number of cycles in N samples,
 // so its energy lies in bin `bin` alone.

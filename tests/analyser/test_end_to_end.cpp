@@ -5,6 +5,7 @@
 #include "form1.h"
 
 #include <private_sound_server.h>
+#include <recorded_messages.h>
 #include <wavein/wavein.h>
 
 #include <QCheckBox>
@@ -24,11 +25,7 @@ using namespace vellarin;
 
 namespace {
 
-class RecordedMessages final : public MessageSink {
-public:
-    void show(const QString& text) override { shown << text; }
-    QStringList shown;
-};
+using test_support::RecordedMessages;
 
 constexpr double sinkRate = 44100;
 // Bin 93 of 1024 points and bin 372 of 4096: the tone completes whole cycles in either frame.

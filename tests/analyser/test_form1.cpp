@@ -3,7 +3,8 @@
 #include "component_site.h"
 #include "form1.h"
 
-#include <wavein/scripted_wavein.h>
+#include <recorded_messages.h>
+#include <scripted_wavein.h>
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -25,11 +26,7 @@ using namespace vellarin;
 
 namespace {
 
-class RecordedMessages final : public MessageSink {
-public:
-    void show(const QString& text) override { shown << text; }
-    QStringList shown;
-};
+using test_support::RecordedMessages;
 
 // Allocation that runs out after `available` blocks.
 BufferAllocator allocatorWith(int available)

@@ -1,4 +1,4 @@
-#include <wavein/scripted_wavein.h>
+#include "scripted_wavein.h"
 
 #include <wavein/device_rules.h>
 
