@@ -51,7 +51,7 @@ void ChartPicture::plot(TrazelState& s, const int16_t* samples, int points, int 
     // step x width repeated points can be plotted, so only those are built.
     int64_t repeat = call == DataCall::Chart && s.StepSetting < 0 ? -int64_t(s.StepSetting) : 1;
     const int64_t plottable = int64_t(step) * width;
-    if (repeat > 1 && std::min(points * repeat, plottable) * channels > StepExpansion::capacityLimit)
+    if (repeat > 1 && !m_expansion.reserve(std::min(points * repeat, plottable) * channels))
         repeat = 1;
     const int64_t total = points * repeat;
 
@@ -79,9 +79,8 @@ void ChartPicture::plot(TrazelState& s, const int16_t* samples, int points, int 
         makeRoom(s, plan.columns);
     }
 
-    SampleView view{samples, channels, 0};
-    if (repeat > 1 && !m_expansion.expand(samples, channels, repeat, plan.start, total - plan.start, view))
-        return;
+    const SampleView view = repeat > 1 ? m_expansion.expand(samples, channels, repeat, plan.start, total - plan.start)
+                                       : SampleView{samples, channels, 0};
     plotTraces(s, TraceLayer, m_ink, view, plan);
 
     if (!s.ScrollMode)

@@ -7,7 +7,26 @@
 
 #include <QScreen>
 
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
 using namespace charttest;
+
+// Allocations at least this large fail while a test asks so: the chart must
+// cope with running short of memory in the middle of a data call.
+static std::atomic<size_t> refuseFrom{SIZE_MAX};
+
+void* operator new(size_t size)
+{
+    if (size >= refuseFrom.load(std::memory_order_relaxed))
+        throw std::bad_alloc();
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -125,6 +144,28 @@ private slots:
         const QImage window = chart.window();
         QCOMPARE(columnsIn(window, 25, shown(blue)), QList<int>{});
         QCOMPARE(columnsIn(window, 50, shown(blue)), range(1, 398));
+    }
+
+    // Short of memory for the repeated points, the call is plotted as if Step were -1.
+    void negativeStepShortOfMemory()
+    {
+        std::vector<int16_t> points(1000);
+        for (size_t i = 0; i < points.size(); ++i)
+            points[i] = int16_t(i % 7 * 4000 - 12000);
+        QImage expected;
+        for (const int16_t step : {-1, -8}) {
+            PictureHost chart(2000, 101);
+            chart.bareOverlay();
+            chart.put(id::Step, step);
+            Variant data = SafeArray::shorts1D(points);
+            refuseFrom = step == -1 ? SIZE_MAX : 3000;  // the 2000 repeated points take 4000 bytes
+            QCOMPARE(chart.chart(std::move(data)), hr::ok);
+            refuseFrom = SIZE_MAX;
+            if (step == -1)
+                expected = chart.window();
+            else
+                QCOMPARE(chart.window(), expected);
+        }
     }
 
     // Two points carried from before complete the width together with this
