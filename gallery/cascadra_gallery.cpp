@@ -1,7 +1,7 @@
 // Renders the waterfall in every direction, flat and 3D, to PNG files for
 // looking at; by default at the size it has in the analyser's design layout.
 //   cascadra_gallery [output folder [width height]]
-#include "synthetic_spectrum.h"
+#include <synthetic_spectrum.h>
 
 #include <interfaces/class_ids.h>
 #include <automation/host.h>

@@ -1,5 +1,5 @@
 // Renders characteristic chart pictures to PNG files, for looking at them:
-//   chart_render_gallery [folder]   (default: the current folder)
+//   chart_gallery [folder]   (default: the current folder)
 // Each chart is created by class identity and driven by dispatch number.
 #include <interfaces/class_ids.h>
 #include <automation/host.h>
@@ -27,7 +27,7 @@ public:
     Chart(int width, int height)
     {
         if (failed(createInstance(sdk::classes::trazelChart.classId, m_object, "trazel")) || !m_object) {
-            std::fprintf(stderr, "render_gallery: the trazel chart cannot be created\n");
+            std::fprintf(stderr, "chart_gallery: the trazel chart cannot be created\n");
             std::exit(1);
         }
         widget()->resize(width, height);
