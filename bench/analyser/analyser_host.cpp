@@ -2,10 +2,12 @@
 // measuring steady capture and for screenshots. The program itself takes no
 // options; this host does:
 //   analyser_host [--rate 44100] [--fft 16384] [--device pulse] [--size 1600x1000]
-//                 [--seconds 40] [--shots DIR]
+//                 [--seconds 40] [--shots DIR] [--cycle SECONDS]
 // It prints "capturing" once Start succeeded. With --shots it clicks through
 // the scalings, every waterfall direction and Best Dynamic Range, points at
 // the chart and the waterfall for their readouts, and saves a picture of each.
+// With --cycle it moves on to the next scaling and the next waterfall
+// direction every SECONDS, as a long session of a user would.
 #include "form1.h"
 
 #include <QApplication>
@@ -96,7 +98,8 @@ int main(int argc, char* argv[])
                         {"device", "input device name", "name", "pulse"},
                         {"size", "window size", "WxH", "1600x1000"},
                         {"seconds", "run time", "s", "40"},
-                        {"shots", "folder for screenshots", "dir"}});
+                        {"shots", "folder for screenshots", "dir"},
+                        {"cycle", "seconds between changes of scaling and direction", "s"}});
     options.process(app);
 
     std::unique_ptr<wavein::WaveInApi> waveIn = wavein::createSystemWaveIn();
@@ -156,6 +159,27 @@ int main(int argc, char* argv[])
             });
         });
         shooter.start();
+    }
+    QTimer cycler;
+    if (options.isSet("cycle")) {
+        static const char* const scalings[] = {"StandardX", "LogX", "FullFreqX"};
+        static const char* const directions[] = {"Option1", "Option2", "Option3", "Option4", "Option5", "Option6"};
+        cycler.setInterval(options.value("cycle").toInt() * 1000);
+        QObject::connect(&cycler, &QTimer::timeout, [&window, turn = 0]() mutable {
+            ++turn;
+            window.findChild<QRadioButton*>(scalings[turn % std::size(scalings)])->click();
+            // The horizontal directions are enabled only in the flat view;
+            // every other vertical one is seen in 3D.
+            const char* direction = directions[turn % std::size(directions)];
+            const bool horizontal = QByteArray(direction) == "Option4" || QByteArray(direction) == "Option6";
+            clickTo(window.Check1, false);
+            window.findChild<QRadioButton*>(direction)->click();
+            clickTo(window.Check1, !horizontal && turn % 4 < 2);
+            std::printf("turn %d: %s, %s, %s\n", turn, scalings[turn % std::size(scalings)], direction,
+                        window.Check1->isChecked() ? "3D" : "flat");
+            std::fflush(stdout);
+        });
+        cycler.start();
     }
     QTimer::singleShot(options.value("seconds").toInt() * 1000, &app, &QApplication::quit);
     const int code = app.exec();
