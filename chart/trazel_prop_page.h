@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <vector>
+
 namespace trazel {
 
 class CTrazelPropPage final : public automation::CountedComponent, public automation::PropertyPage {
@@ -17,10 +19,12 @@ public:
 
     QString caption() const override;
     QWidget* widget() override;
+    automation::HResult setObjects(std::span<automation::Component* const> objects) override;
     automation::HResult apply() override;
 
 private:
     QPointer<QWidget> m_widget;  // a host may embed it and destroy it with its own
+    std::vector<automation::Dispatch*> m_charts;
 };
 
 }  // namespace trazel

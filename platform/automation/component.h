@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <memory>
+#include <span>
 
 class QWidget;
 
@@ -24,12 +25,18 @@ public:
     virtual std::span<const QUuid> propertyPages() const { return {}; }
 };
 
+class Component;
+
 // A property page: a caption and a widget, applied to the objects it edits.
 class PropertyPage {
 public:
     virtual ~PropertyPage() = default;
     virtual QString caption() const = 0;
     virtual QWidget* widget() = 0;
+    // The objects the page edits, as the property sheet hands them over; an
+    // empty list lets go of them before the sheet releases them.
+    virtual HResult setObjects(std::span<Component* const> objects) = 0;
+    // unexpected while the page edits no object.
     virtual HResult apply() = 0;
 };
 

@@ -166,8 +166,17 @@ private slots:
         QVERIFY(page->propertyPage());
         QCOMPARE(page->propertyPage()->caption(), QStringLiteral("General"));
         QVERIFY(page->propertyPage()->widget());
+        QCOMPARE(page->propertyPage()->apply(), hr::unexpected);  // no chart to apply to yet
+
+        Component* const charts[] = {chart.object.get()};
+        QCOMPARE(page->propertyPage()->setObjects(charts), hr::ok);
+        QByteArray before, after;
+        QCOMPARE(chart.stream().save(before), hr::ok);
         QCOMPARE(page->propertyPage()->apply(), hr::ok);
         QVERIFY(!chart.isDirty());
+        QCOMPARE(chart.stream().save(after), hr::ok);
+        QCOMPARE(after, before);
+        QCOMPARE(page->propertyPage()->setObjects({}), hr::ok);
     }
 
     void unloadsOnlyWithoutObjectsOrLocks()
