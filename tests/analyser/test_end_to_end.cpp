@@ -20,6 +20,8 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 using namespace vellarin;
 
@@ -240,6 +242,29 @@ private slots:
         m_server.resume();
         QVERIFY(startCapture("1024"));
         QTRY_VERIFY_WITH_TIMEOUT(toneShown(93), 5000);
+        m_window->Command2->click();
+        QCOMPARE(m_messages.shown, QStringList{});
+    }
+
+    // The window stalls for longer than the ring lasts (256 buffers, 3 s):
+    // the first tick after it draws from the newest samples and gathers a
+    // whole fresh frame before the next line.
+    void stallLongerThanTheRing()
+    {
+        QVERIFY(startCapture("1024"));
+        QTRY_VERIFY_WITH_TIMEOUT(toneShown(93), 5000);
+
+        // Silence from now on, so a line drawn from the oldest buffers would show the tone.
+        m_server.stopPlaying();
+        std::this_thread::sleep_for(std::chrono::seconds(4));
+        m_window->timerTick();
+        QCOMPARE(state().WarmingUp, True);
+        QCOMPARE(state().BuffersCollected, 0);
+        QVERIFY2(state().BinLevel[93] < toneLevel / 2, qPrintable(QString::number(state().BinLevel[93])));
+
+        QVERIFY(m_server.playTone(toneHz, toneAmplitude));
+        QTRY_VERIFY_WITH_TIMEOUT(toneShown(93), 5000);
+        QCOMPARE(state().Capturing, True);
         m_window->Command2->click();
         QCOMPARE(m_messages.shown, QStringList{});
     }
