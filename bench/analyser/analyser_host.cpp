@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
+#include <QDateTime>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QMouseEvent>
@@ -29,7 +30,12 @@ namespace {
 
 class PrintedMessages final : public MessageSink {
 public:
-    void show(const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
+    // With the wall-clock time it was shown, for timing how soon a lost device is noticed.
+    void show(const QString& text) override
+    {
+        std::fprintf(stderr, "message: %s\nmessage shown at %lld ms\n", qPrintable(text),
+                     static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
+    }
 };
 
 // Each picture is taken a while after its controls were clicked, as a user
