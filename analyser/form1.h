@@ -71,6 +71,8 @@ public:
     void startCapture();
     // Timer1: collects the filled buffers and draws the newest frame.
     void timerTick();
+    // Frames drawn since the last Start; the levels belong to the newest.
+    uint64_t framesDrawn() const { return m_framesDrawn; }
 
     // The chart's and the waterfall's events: the pointer readouts in Label5
     // and the level window the chart's zoom sets.
@@ -115,6 +117,7 @@ private:
     void closeDevice(bool reportStopFailure);
     void abandonCapture(const QString& message);
     void drawFrame();
+    void prepareTransform();
     void watchOverCapture(int64_t nowMs);
 
     double sampleRate() const;
@@ -128,6 +131,7 @@ private:
     FourelBinding m_fft;
     CaptureWatchdog m_watchdog;
     bool m_ticking = false;
+    uint64_t m_framesDrawn = 0;
 
 public:
     // The controls, by their form names.

@@ -54,6 +54,7 @@ void Form1::startCapture()
     m_chart.setSumWaveforms(Persist->isChecked() ? 1 : 0);
     sendAxisCommand(selectedScaling());
     buildBinMaps();
+    prepareTransform();
 
     const std::optional<uint32_t> rate = unsignedNumber(Combo1->currentText());
     s.CaptureFormat = captureFormat(rate.value_or(0));
@@ -67,6 +68,7 @@ void Form1::startCapture()
     }
 
     m_chart.setLock(false);
+    m_framesDrawn = 0;
     s.Capturing = True;
     s.WarmingUp = True;
     s.BuffersCollected = 0;

@@ -55,6 +55,7 @@ void Form1::timerTick()
         return;
 
     drawFrame();
+    ++m_framesDrawn;
 
     // Close to the whole ring was waiting: the device may have run out of
     // buffers, so the frame is gathered afresh.
@@ -62,6 +63,17 @@ void Form1::timerTick()
         s.BuffersCollected = 0;
         s.WarmingUp = True;
     }
+}
+
+// The FFT plans its size on the first transform, which takes milliseconds at
+// N = 16384: that happens at Start, on the frame array, not on the first frame.
+void Form1::prepareTransform()
+{
+    AnalyserState& s = *m_state;
+    std::fill_n(s.FFTData.begin(), 2 * s.FFTSize, 0.0);
+    m_fft.setTransformFlag(true);
+    int32_t length = s.FFTSize;
+    m_fft.fft(s.FFTData.data(), length);
 }
 
 void Form1::drawFrame()
@@ -77,7 +89,7 @@ void Form1::drawFrame()
     m_fft.setTransformFlag(true);
     int32_t length = n;  // passed by reference; FFTSize stays ours
     m_fft.fft(s.FFTData.data(), length);
-    computeBinLevels(s.FFTData, n, s.LevelScale, s.BinLevel);
+    computeBinLevels(s.FFTData, n, s.BinLevel);
 
     const int32_t columns = std::clamp(m_chart.xmax(), 0, 32767);
     const int32_t firstBin = std::clamp(HScroll1->value(), 0, MaxFFTSize);

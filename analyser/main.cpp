@@ -1,9 +1,14 @@
 // vellarin: a real-time audio spectrum analyser.
+#include "extras/launch_options.h"
+#include "extras/remembered_settings.h"
+#include "extras/window_extras.h"
 #include "form1.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QSettings>
 #include <QTextStream>
+#include <QToolButton>
 
 namespace {
 
@@ -40,6 +45,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vellarin"));
+    QApplication::setOrganizationName(QStringLiteral("vellarin"));
     QApplication::setApplicationVersion(QStringLiteral(VELLARIN_VERSION));
 
     QCommandLineParser parser;
@@ -50,7 +56,14 @@ int main(int argc, char* argv[])
                                    QStringLiteral("Create the chart, waterfall and FFT components, report, and exit: "
                                                   "0 when all three were created."));
     parser.addOption(check);
+    vellarin::addLaunchOptions(parser);
     parser.process(app);
+
+    const vellarin::LaunchRequest launch = vellarin::readLaunchOptions(parser);
+    if (!launch.error.isEmpty()) {
+        QTextStream(stderr) << "vellarin: " << launch.error << '\n';
+        return 2;
+    }
 
     std::unique_ptr<wavein::WaveInApi> waveIn = wavein::createSystemWaveIn();
     if (parser.isSet(check))
@@ -59,6 +72,17 @@ int main(int argc, char* argv[])
     vellarin::MessageBoxSink messages;
     vellarin::Form1 window({*waveIn, messages});
     messages.setParent(&window);
+    if (const QString refused = vellarin::launchRefusal(window, launch.options); !refused.isEmpty()) {
+        QTextStream(stderr) << "vellarin: " << refused << '\n';
+        return 2;
+    }
+    // The command line has the last word over what was remembered.
+    QSettings settings;
+    const vellarin::SettingsKeeper remembered(window, settings, !launch.options.defaults);
+    vellarin::applyLaunchOptions(window, launch.options);
+    vellarin::WindowExtras extras(window, messages);
     window.show();
+    if (launch.options.start)
+        window.Command1->click();
     return app.exec();
 }

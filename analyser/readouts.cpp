@@ -80,11 +80,14 @@ std::optional<double> waterfallBin(const ScalingView& view, const WaterfallPoint
     return std::max(bin, 0.0);
 }
 
+double levelDecibels(int32_t level)
+{
+    return level * 20.0 * std::log(32767.0) / (std::log(10.0) * 32767.0);
+}
+
 QString crossHairCaption(double hertz, int32_t level)
 {
-    // A level is ln(m) x 32767 / ln(32767); in decibels that is 20 log10(m).
-    const double decibels = level * 20.0 * std::log(32767.0) / (std::log(10.0) * 32767.0);
-    return fixed(hertz, 1) + QStringLiteral("Hz ") + fixed(decibels, 2) + QStringLiteral("dB");
+    return fixed(hertz, 1) + QStringLiteral("Hz ") + fixed(levelDecibels(level), 2) + QStringLiteral("dB");
 }
 
 QString waterfallCaption(double hertz, int32_t direction)

@@ -44,6 +44,9 @@ std::optional<double> waterfallBin(const ScalingView& view, const WaterfallPoint
 // The two directions whose lines run along the picture's height.
 bool runsAlongHeight(int32_t direction);
 
+// A level is ln(m) x 32767 / ln(32767); in decibels that is 20 log10(m).
+double levelDecibels(int32_t level);
+
 // "43.1Hz 90.31dB": the level in decibels of the amplitude it stands for.
 QString crossHairCaption(double hertz, int32_t level);
 // "3230.0Hz"; two decimals in the directions along the picture's height.

@@ -1,0 +1,63 @@
+#include "exports.h"
+
+#include "readouts.h"
+
+#include <QDateTime>
+#include <QImage>
+#include <QSaveFile>
+#include <QTextStream>
+
+namespace vellarin {
+
+namespace {
+
+QString writeFailure(const QString& path, const QString& why)
+{
+    return QStringLiteral("Could not write %1: %2").arg(path, why);
+}
+
+}  // namespace
+
+QString writePicture(const QImage& picture, const QString& path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return writeFailure(path, file.errorString());
+    if (!picture.save(&file, "PNG")) {
+        file.cancelWriting();
+        return writeFailure(path, file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("the picture could not be encoded"));
+    }
+    return file.commit() ? QString() : writeFailure(path, file.errorString());
+}
+
+QString writeSpectrumCsv(const SpectrumFrame& frame, const QString& path)
+{
+    if (frame.fftSize < 2 || frame.levels.size() < size_t(frame.fftSize / 2 + 1))
+        return QStringLiteral("There is no spectrum to export yet: start capturing first.");
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        return writeFailure(path, file.errorString());
+    QTextStream out(&file);
+    out << "# vellarin spectrum\n"
+        << "# sample rate: " << frame.sampleRate << " Hz\n"
+        << "# FFT size: " << frame.fftSize << '\n'
+        << "# device: " << QString(frame.device).replace(u'\n', u' ') << '\n'
+        << "bin,frequency_hz,level_db\n";
+    const double binHz = double(frame.sampleRate) / frame.fftSize;
+    for (int32_t bin = 0; bin <= frame.fftSize / 2; ++bin)
+        out << bin << ',' << QString::number(bin * binHz, 'g', 15) << ','
+            << QString::number(levelDecibels(frame.levels[size_t(bin)]), 'f', 2) << '\n';
+    out.flush();
+    if (out.status() != QTextStream::Ok) {
+        file.cancelWriting();
+        return writeFailure(path, file.errorString());
+    }
+    return file.commit() ? QString() : writeFailure(path, file.errorString());
+}
+
+QString defaultExportName(const QString& what, const QDateTime& when, const QString& suffix)
+{
+    return QStringLiteral("vellarin-%1-%2.%3").arg(what, when.toString(QStringLiteral("yyyy-MM-dd-HHmmss")), suffix);
+}
+
+}  // namespace vellarin

@@ -1,0 +1,121 @@
+#include "launch_options.h"
+
+#include "choose_option.h"
+#include "form1.h"
+
+#include <QCommandLineParser>
+#include <QComboBox>
+#include <QRadioButton>
+
+#include <array>
+
+namespace vellarin {
+
+namespace {
+
+constexpr int lowestRate = 1000, highestRate = 768000;
+constexpr std::array fftSizes{1024, 2048, 4096, 8192, 16384};
+
+const struct {
+    const char* name;
+    int16_t scaling;
+} scalingNames[] = {{"standard", StandardScaling}, {"log", LogScaling}, {"fullfit", FullFitScaling}};
+
+std::optional<int> wholeNumber(const QString& text)
+{
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    return ok ? std::optional<int>(n) : std::nullopt;
+}
+
+QRadioButton* scalingButton(Form1& window, int16_t scaling)
+{
+    switch (scaling) {
+    case LogScaling: return window.LogX;
+    case FullFitScaling: return window.FullFreqX;
+    default: return window.StandardX;
+    }
+}
+
+}  // namespace
+
+void addLaunchOptions(QCommandLineParser& parser)
+{
+    parser.addOptions({
+        {"device", "Record from this input device: its name or its number in the device list.", "name|number"},
+        {"rate", "Sample rate in Hz.", "hz"},
+        {"fft", "FFT size: 1024, 2048, 4096, 8192 or 16384.", "n"},
+        {"scaling", "Frequency scaling: standard, log or fullfit.", "scaling"},
+        {"start", "Start capturing as soon as the window is up."},
+        {"defaults", "Open as first installed: ignore the remembered settings and leave them as they are."},
+    });
+}
+
+LaunchRequest readLaunchOptions(const QCommandLineParser& parser)
+{
+    LaunchRequest request;
+    LaunchOptions& o = request.options;
+    o.device = parser.value("device").trimmed();
+    if (parser.isSet("device") && o.device.isEmpty())
+        return {o, QStringLiteral("--device needs a device name or number")};
+    if (parser.isSet("rate")) {
+        o.rate = wholeNumber(parser.value("rate"));
+        if (!o.rate || *o.rate < lowestRate || *o.rate > highestRate)
+            return {o, QStringLiteral("--rate %1: the sample rate must be a whole number of Hz from %2 to %3")
+                           .arg(parser.value("rate"))
+                           .arg(lowestRate)
+                           .arg(highestRate)};
+    }
+    if (parser.isSet("fft")) {
+        o.fftSize = wholeNumber(parser.value("fft"));
+        if (!o.fftSize || std::find(fftSizes.begin(), fftSizes.end(), *o.fftSize) == fftSizes.end())
+            return {o, QStringLiteral("--fft %1: The FFT size must be 1024, 2048, 4096, 8192 or 16384!")
+                           .arg(parser.value("fft"))};
+    }
+    if (parser.isSet("scaling")) {
+        for (const auto& s : scalingNames)
+            if (parser.value("scaling") == QLatin1String(s.name))
+                o.scaling = s.scaling;
+        if (!o.scaling)
+            return {o, QStringLiteral("--scaling %1: the scaling must be standard, log or fullfit")
+                           .arg(parser.value("scaling"))};
+    }
+    o.start = parser.isSet("start");
+    o.defaults = parser.isSet("defaults");
+    return request;
+}
+
+QString deviceEntry(const Form1& window, const QString& nameOrNumber)
+{
+    // A number names the device at that place in the list; a name must match
+    // the device's whole name, ignoring case.
+    const std::optional<int> number = wholeNumber(nameOrNumber);
+    for (int i = 0; i < window.List1->count(); ++i) {
+        const QString entry = window.List1->itemText(i);
+        if (number ? entry.section(u' ', 0, 0).toInt() == *number
+                   : entry.section(u' ', 1).compare(nameOrNumber, Qt::CaseInsensitive) == 0)
+            return entry;
+    }
+    return {};
+}
+
+QString launchRefusal(const Form1& window, const LaunchOptions& o)
+{
+    if (!o.device.isEmpty() && deviceEntry(window, o.device).isEmpty())
+        return QStringLiteral("--device %1: no such input device").arg(o.device);
+    return {};
+}
+
+void applyLaunchOptions(Form1& window, const LaunchOptions& o)
+{
+    if (const QString device = deviceEntry(window, o.device); !o.device.isEmpty() && !device.isEmpty())
+        window.List1->setEditText(device);
+    if (o.rate)
+        window.Combo1->setEditText(QString::number(*o.rate));
+    if (o.fftSize)
+        window.Combo2->setEditText(QString::number(*o.fftSize));
+    if (o.scaling)
+        chooseOption(scalingButton(window, *o.scaling), true);
+}
+
+}  // namespace vellarin

@@ -1,0 +1,42 @@
+#pragma once
+// What the program may be told on its command line: the device, rate, FFT
+// size and scaling to open with, whether to start capturing at once, and
+// whether to ignore the remembered settings. Values the window would refuse
+// are refused here, before any window opens.
+#include <QString>
+
+#include <optional>
+
+class QCommandLineParser;
+
+namespace vellarin {
+
+class Form1;
+
+struct LaunchOptions {
+    QString device;  // a device name, or its number in the device list; empty: as remembered
+    std::optional<int> rate;
+    std::optional<int> fftSize;
+    std::optional<int16_t> scaling;
+    bool start = false;
+    bool defaults = false;  // neither read nor write the remembered settings
+};
+
+struct LaunchRequest {
+    LaunchOptions options;
+    QString error;  // what is wrong with the command line; empty when nothing is
+};
+
+void addLaunchOptions(QCommandLineParser& parser);
+// The options of a parser that has processed the command line.
+LaunchRequest readLaunchOptions(const QCommandLineParser& parser);
+
+// Why the window cannot take the options: a device it does not list. Empty when it can.
+QString launchRefusal(const Form1& window, const LaunchOptions& options);
+// Sets the window's controls as the options say.
+void applyLaunchOptions(Form1& window, const LaunchOptions& options);
+
+// The device list's entry for a device name or number; empty when none matches.
+QString deviceEntry(const Form1& window, const QString& nameOrNumber);
+
+}  // namespace vellarin

@@ -1,0 +1,89 @@
+#include "remembered_settings.h"
+
+#include "form1.h"
+#include "choose_option.h"
+#include "launch_options.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSettings>
+
+#include <array>
+
+namespace vellarin {
+
+namespace {
+
+// In the order of the waterfall's direction numbers, from 1.
+std::array<QRadioButton*, 6> directionOptions(const Form1& w)
+{
+    return {w.Option1, w.Option2, w.Option3, w.Option4, w.Option5, w.Option6};
+}
+
+}  // namespace
+
+void restoreSettings(Form1& w, const QSettings& s)
+{
+    if (s.contains("geometry"))
+        w.restoreGeometry(s.value("geometry").toByteArray());
+    if (const QString device = deviceEntry(w, s.value("device").toString()); !device.isEmpty())
+        w.List1->setEditText(device);
+    if (s.contains("rate"))
+        w.Combo1->setEditText(s.value("rate").toString());
+    if (s.contains("fftSize"))
+        w.Combo2->setEditText(s.value("fftSize").toString());
+    if (s.contains("scaling")) {
+        const int scaling = s.value("scaling").toInt();
+        chooseOption(scaling == LogScaling ? w.LogX : scaling == FullFitScaling ? w.FullFreqX : w.StandardX, true);
+    }
+    if (s.contains("direction")) {
+        const auto options = directionOptions(w);
+        const int direction = s.value("direction").toInt();
+        if (direction >= 1 && direction <= int(options.size())) {
+            // The horizontal directions are chosen in the flat view.
+            chooseOption(w.Check1, false);
+            chooseOption(options[direction - 1], true);
+        }
+    }
+    if (s.contains("view3D"))
+        chooseOption(w.Check1, s.value("view3D").toBool());
+    if (s.contains("opacity"))
+        w.HScroll2->setValue(s.value("opacity").toInt());
+    if (s.contains("persist"))
+        chooseOption(w.Persist, s.value("persist").toBool());
+}
+
+void rememberSettings(const Form1& w, QSettings& s)
+{
+    s.setValue("geometry", w.saveGeometry());
+    // The name, not the number: the list may be in another order next time.
+    s.setValue("device", w.List1->currentText().section(u' ', 1));
+    s.setValue("rate", w.Combo1->currentText());
+    s.setValue("fftSize", w.Combo2->currentText());
+    s.setValue("scaling", w.selectedScaling());
+    const auto options = directionOptions(w);
+    for (size_t i = 0; i < options.size(); ++i)
+        if (options[i]->isChecked())
+            s.setValue("direction", int(i) + 1);
+    s.setValue("view3D", w.Check1->isChecked());
+    s.setValue("persist", w.Persist->isChecked());
+    s.setValue("opacity", w.HScroll2->value());
+    s.sync();
+}
+
+SettingsKeeper::SettingsKeeper(Form1& window, QSettings& settings, bool useRemembered)
+    : m_window(window), m_settings(settings), m_use(useRemembered)
+{
+    if (m_use)
+        restoreSettings(m_window, m_settings);
+}
+
+SettingsKeeper::~SettingsKeeper()
+{
+    if (m_use)
+        rememberSettings(m_window, m_settings);
+}
+
+}  // namespace vellarin

@@ -1,0 +1,30 @@
+#pragma once
+// The window as the user left it: device, rate, FFT size, scaling, the
+// waterfall's direction and 3D view, Persist and its opacity, and the
+// window's place and size. With nothing remembered the window stays exactly
+// as it opens by design; a remembered device that has gone is passed over.
+class QSettings;
+
+namespace vellarin {
+
+class Form1;
+
+void restoreSettings(Form1& window, const QSettings& settings);
+void rememberSettings(const Form1& window, QSettings& settings);
+
+// Restores on construction and remembers on destruction, or neither when
+// told to leave the remembered settings alone.
+class SettingsKeeper {
+public:
+    SettingsKeeper(Form1& window, QSettings& settings, bool useRemembered);
+    ~SettingsKeeper();
+    SettingsKeeper(const SettingsKeeper&) = delete;
+    SettingsKeeper& operator=(const SettingsKeeper&) = delete;
+
+private:
+    Form1& m_window;
+    QSettings& m_settings;
+    bool m_use;
+};
+
+}  // namespace vellarin

@@ -1,0 +1,131 @@
+#include "window_extras.h"
+
+#include "exports.h"
+#include "form1.h"
+#include "message_sink.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QShortcut>
+#include <QToolButton>
+
+namespace vellarin {
+
+namespace {
+
+const char* const extrasHelp =
+    "Right-click for pictures and the spectrum as CSV.\n"
+    "Ctrl+S saves the window as a picture, Ctrl+E exports the spectrum,\n"
+    "F5 starts and stops capturing.";
+
+QString askWithDialog(QWidget* parent, const QString& title, const QString& suggested, const QString& filter)
+{
+    return QFileDialog::getSaveFileName(parent, title, suggested, filter);
+}
+
+}  // namespace
+
+WindowExtras::WindowExtras(Form1& window, MessageSink& messages, PathQuestion askPath)
+    : QObject(&window), m_window(window), m_messages(messages), m_askPath(std::move(askPath))
+{
+    if (!m_askPath)
+        m_askPath = [&window](const QString& title, const QString& suggested, const QString& filter) {
+            return askWithDialog(&window, title, suggested, filter);
+        };
+
+    const struct {
+        QKeySequence keys;
+        void (WindowExtras::*run)();
+    } shortcuts[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_E), &WindowExtras::exportSpectrum},
+        {QKeySequence(Qt::Key_F5), &WindowExtras::startOrStop},
+    };
+    for (const auto& s : shortcuts)
+        connect(new QShortcut(s.keys, &window), &QShortcut::activated, this, s.run);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), &window), &QShortcut::activated, this,
+            [this] { savePicture(Picture::window); });
+
+    // The levels belong to the device that was opened at Start.
+    connect(window.Command1, &QToolButton::clicked, this, [this] {
+        if (m_window.state().Capturing == True)
+            m_device = m_window.List1->currentText().section(u' ', 1);
+    });
+
+    const struct {
+        const char* text;
+        std::function<void()> run;
+    } items[] = {
+        {"Save Chart Picture...", [this] { savePicture(Picture::chart); }},
+        {"Save Waterfall Picture...", [this] { savePicture(Picture::waterfall); }},
+        {"Save Window Picture...\tCtrl+S", [this] { savePicture(Picture::window); }},
+        {"Export Spectrum as CSV...\tCtrl+E", [this] { exportSpectrum(); }},
+    };
+    auto* menu = new QMenu(&window);
+    for (const auto& item : items)
+        connect(menu->addAction(QString::fromLatin1(item.text)), &QAction::triggered, this, item.run);
+    for (QLabel* label : {window.Label3, window.Label4}) {
+        label->setToolTip(QString::fromLatin1(extrasHelp));
+        label->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(label, &QWidget::customContextMenuRequested, this,
+                [menu, label](const QPoint& at) { menu->popup(label->mapToGlobal(at)); });
+    }
+}
+
+void WindowExtras::savePicture(Picture which)
+{
+    const struct {
+        Picture which;
+        const char* name;
+        const char* title;
+    } pictures[] = {{Picture::chart, "chart", "Save Chart Picture"},
+                    {Picture::waterfall, "waterfall", "Save Waterfall Picture"},
+                    {Picture::window, "window", "Save Window Picture"}};
+    const auto& p = *std::find_if(std::begin(pictures), std::end(pictures), [which](const auto& p) { return p.which == which; });
+    QWidget* widget = which == Picture::chart       ? m_window.chart().widget()
+                      : which == Picture::waterfall ? m_window.waterfall().widget()
+                                                    : &m_window;
+    if (!widget) {
+        m_messages.show(QStringLiteral("There is no %1 to save.").arg(QLatin1String(p.name)));
+        return;
+    }
+    const QImage picture = widget->grab().toImage();
+    const QString path = m_askPath(QString::fromLatin1(p.title),
+                                   defaultExportName(QLatin1String(p.name), QDateTime::currentDateTime(), "png"),
+                                   QStringLiteral("PNG pictures (*.png)"));
+    if (path.isEmpty())
+        return;
+    if (const QString failure = writePicture(picture, path); !failure.isEmpty())
+        m_messages.show(failure);
+}
+
+void WindowExtras::exportSpectrum()
+{
+    const AnalyserState& s = m_window.state();
+    if (m_window.framesDrawn() == 0) {
+        m_messages.show(QStringLiteral("There is no spectrum to export yet: start capturing first."));
+        return;
+    }
+    // Taken before asking, so the file holds the spectrum on show when the user asked.
+    const std::vector<int16_t> levels(s.BinLevel.begin(), s.BinLevel.begin() + s.FFTSize / 2 + 1);
+    const SpectrumFrame frame{s.CaptureFormat.samplesPerSec, s.FFTSize, m_device, levels};
+    const QString path = m_askPath(QStringLiteral("Export Spectrum"),
+                                   defaultExportName(QStringLiteral("spectrum"), QDateTime::currentDateTime(), "csv"),
+                                   QStringLiteral("CSV files (*.csv)"));
+    if (path.isEmpty())
+        return;
+    if (const QString failure = writeSpectrumCsv(frame, path); !failure.isEmpty())
+        m_messages.show(failure);
+}
+
+void WindowExtras::startOrStop()
+{
+    if (m_window.Command1->isEnabled())
+        m_window.Command1->click();
+    else if (m_window.Command2->isEnabled())
+        m_window.Command2->click();
+}
+
+}  // namespace vellarin

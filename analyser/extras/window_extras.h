@@ -1,0 +1,34 @@
+#pragma once
+// The extras a user asks for from the keyboard or from the frequency labels'
+// context menu: saving the chart, the waterfall or the whole window as a
+// picture, exporting the last spectrum, and starting or stopping capture.
+// Nothing of the window's own layout or gestures changes.
+#include <QObject>
+
+#include <functional>
+
+namespace vellarin {
+
+class Form1;
+class MessageSink;
+
+class WindowExtras final : public QObject {
+public:
+    // Asks where to save: a title, a suggested file name and a filter; empty when cancelled.
+    using PathQuestion = std::function<QString(const QString& title, const QString& suggested, const QString& filter)>;
+
+    WindowExtras(Form1& window, MessageSink& messages, PathQuestion askPath = {});
+
+    enum class Picture { chart, waterfall, window };
+    void savePicture(Picture which);
+    void exportSpectrum();
+    void startOrStop();
+
+private:
+    Form1& m_window;
+    MessageSink& m_messages;
+    PathQuestion m_askPath;
+    QString m_device;  // the device of the capture the levels come from
+};
+
+}  // namespace vellarin

@@ -1,0 +1,246 @@
+// What a user may ask for beyond the window's design: command-line options,
+// remembered settings, pictures and the spectrum saved to files.
+#include "extras/exports.h"
+#include "extras/launch_options.h"
+#include "extras/remembered_settings.h"
+#include "extras/window_extras.h"
+#include "readouts.h"
+#include "test_capture_fixture.h"
+
+#include <interfaces/cascadra.h>
+
+#include <QCheckBox>
+#include <QCommandLineParser>
+#include <QFile>
+#include <QImage>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vellarin;
+using capture_test::LiveWindow;
+
+namespace {
+
+const QStringList devices{"Built-in Microphone", "USB Mic"};
+
+struct Window : LiveWindow {
+    explicit Window() { device.setDevices(devices); window = std::make_unique<Form1>(Form1Services{device, messages, allocateZeroed, [now = nowMs] { return *now; }}); }
+};
+
+// The window's controls a user can set, as one text, for comparing windows.
+QString controls(const Form1& w)
+{
+    QStringList shown{w.List1->currentText(), w.Combo1->currentText(), w.Combo2->currentText(),
+                      QString::number(w.selectedScaling()), QString::number(w.HScroll2->value())};
+    for (const QAbstractButton* b : {(QAbstractButton*)w.Option1, (QAbstractButton*)w.Option2, (QAbstractButton*)w.Option3,
+                                     (QAbstractButton*)w.Option4, (QAbstractButton*)w.Option5, (QAbstractButton*)w.Option6,
+                                     (QAbstractButton*)w.Check1, (QAbstractButton*)w.Persist})
+        shown << QString::number(b->isChecked());
+    return shown.join(u'|');
+}
+
+}  // namespace
+
+class ExtrasTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+private slots:
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("error");  // empty: accepted
+        QTest::newRow("all good") << QStringList{"--device", "USB Mic", "--rate", "48000", "--fft", "4096",
+                                                 "--scaling", "log", "--start"} << "";
+        QTest::newRow("fft not a size") << QStringList{"--fft", "1000"}
+                                        << "--fft 1000: The FFT size must be 1024, 2048, 4096, 8192 or 16384!";
+        QTest::newRow("rate not a number") << QStringList{"--rate", "fast"}
+                                           << "--rate fast: the sample rate must be a whole number of Hz from 1000 to 768000";
+        QTest::newRow("rate too low") << QStringList{"--rate", "999"}
+                                      << "--rate 999: the sample rate must be a whole number of Hz from 1000 to 768000";
+        QTest::newRow("scaling unknown") << QStringList{"--scaling", "linear"}
+                                         << "--scaling linear: the scaling must be standard, log or fullfit";
+        QTest::newRow("device empty") << QStringList{"--device", " "} << "--device needs a device name or number";
+    }
+
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, error);
+        QCommandLineParser parser;
+        addLaunchOptions(parser);
+        QVERIFY(parser.parse(QStringList{"vellarin"} + arguments));
+        const LaunchRequest request = readLaunchOptions(parser);
+        QCOMPARE(request.error, error);
+        if (!error.isEmpty())
+            return;
+
+        // --start on a window: the device, rate, size and scaling asked for.
+        Window w;
+        QCOMPARE(launchRefusal(*w.window, request.options), QString());
+        applyLaunchOptions(*w.window, request.options);
+        QVERIFY(request.options.start);
+        w.window->Command1->click();
+        QVERIFY(w.capturing());
+        QCOMPARE(w.device.openDevice(), 1u);
+        QCOMPARE(w.device.lastFormat().samplesPerSec, 48000u);
+        QCOMPARE(w.state().FFTSize, 4096);
+        QCOMPARE(w.state().FreqScaling, int16_t(LogScaling));
+    }
+
+    void deviceByNameOrNumber_data()
+    {
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<QString>("entry");  // empty: refused
+        QTest::newRow("number") << "1" << "1 USB Mic";
+        QTest::newRow("name, any case") << "usb mic" << "1 USB Mic";
+        QTest::newRow("part of a name") << "USB" << "";
+        QTest::newRow("number past the list") << "2" << "";
+    }
+
+    void deviceByNameOrNumber()
+    {
+        QFETCH(QString, asked);
+        QFETCH(QString, entry);
+        Window w;
+        QCOMPARE(deviceEntry(*w.window, asked), entry);
+        LaunchOptions options;
+        options.device = asked;
+        QCOMPARE(launchRefusal(*w.window, options).isEmpty(), !entry.isEmpty());
+    }
+
+    void settings_data()
+    {
+        QTest::addColumn<bool>("useRemembered");
+        QTest::addColumn<QString>("rememberedDevice");
+        QTest::newRow("remembered") << true << "USB Mic";
+        QTest::newRow("device gone") << true << "Headset";
+        QTest::newRow("--defaults") << false << "USB Mic";
+    }
+
+    void settings()
+    {
+        QFETCH(bool, useRemembered);
+        QFETCH(QString, rememberedDevice);
+        const QString file = path(QString("settings-%1.ini").arg(QTest::currentDataTag()));
+        const QString designed = controls(*Window().window);
+
+        // A first run opens as designed and leaves the user's choices behind.
+        {
+            QSettings settings(file, QSettings::IniFormat);
+            Window w;
+            const SettingsKeeper keeper(*w.window, settings, true);
+            QCOMPARE(controls(*w.window), designed);
+            w.start("11025", "2048", "1 " + rememberedDevice);
+            w.window->FullFreqX->click();
+            w.window->Check1->click();  // flat, so a horizontal direction can be chosen
+            w.window->Option6->click();
+            w.window->Persist->click();
+            w.window->HScroll2->setValue(100);
+            w.window->Command2->click();
+        }
+        const QByteArray written = [&] { QFile f(file); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+
+        QSettings settings(file, QSettings::IniFormat);
+        Window w;
+        {
+            const SettingsKeeper keeper(*w.window, settings, useRemembered);
+            if (!useRemembered) {
+                QCOMPARE(controls(*w.window), designed);
+            } else {
+                QCOMPARE(w.window->List1->currentText(), rememberedDevice == "USB Mic" ? "1 USB Mic" : "0 Built-in Microphone");
+                QCOMPARE(w.window->Combo1->currentText(), "11025");
+                QCOMPARE(w.window->Combo2->currentText(), "2048");
+                QCOMPARE(w.window->selectedScaling(), int16_t(FullFitScaling));
+                QVERIFY(w.window->Option6->isChecked() && !w.window->Check1->isChecked());
+                QVERIFY(w.window->Persist->isChecked());
+                QCOMPARE(w.window->HScroll2->value(), 100);
+                QCOMPARE(w.window->waterfall().scrollDirection(), int32_t(cascadra::InvertedRightToLeft));
+                QCOMPARE(w.messages.shown, QStringList{});
+            }
+            w.window->Combo1->setEditText("8000");
+        }
+        settings.sync();
+        const QByteArray after = [&] { QFile f(file); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+        QCOMPARE(after == written, !useRemembered);
+    }
+
+    void spectrumAsCsv()
+    {
+        Window w;
+        QString asked;
+        WindowExtras extras(*w.window, w.messages, [&](const QString&, const QString&, const QString&) {
+            return path(asked);
+        });
+        asked = "early.csv";
+        extras.exportSpectrum();
+        QCOMPARE(w.messages.shown, QStringList{"There is no spectrum to export yet: start capturing first."});
+        QVERIFY(!QFile::exists(path(asked)));
+
+        w.start("44100", "1024", "1 USB Mic");
+        QVERIFY(w.tickDraws(2, capture_test::binSine(40, 1024, 3276.7)));
+        w.messages.shown.clear();
+        asked = "spectrum.csv";
+        extras.exportSpectrum();
+        QCOMPARE(w.messages.shown, QStringList{});
+        QFile file(path(asked));
+        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.mid(0, 5), (QStringList{"# vellarin spectrum", "# sample rate: 44100 Hz", "# FFT size: 1024",
+                                               "# device: USB Mic", "bin,frequency_hz,level_db"}));
+        QCOMPARE(lines.size(), 5 + 513);
+        for (int bin = 0; bin <= 512; ++bin) {
+            const QStringList row = lines[5 + bin].split(u',');
+            QCOMPARE(row[0].toInt(), bin);
+            QCOMPARE(row[1].toDouble(), bin * 44100.0 / 1024);
+            QVERIFY(qAbs(row[2].toDouble() - levelDecibels(w.state().BinLevel[bin])) < 0.005);
+        }
+        const auto level = [&](int bin) { return lines[5 + bin].section(u',', 2).toDouble(); };
+        for (int bin : {39, 41, 100})
+            QVERIFY(level(40) > level(bin) + 20);  // the tone's bin stands out
+
+        // A folder that is not there: a clear message, and no file.
+        asked = "missing/spectrum.csv";
+        extras.exportSpectrum();
+        QCOMPARE(w.messages.shown.size(), 1);
+        QVERIFY2(w.messages.shown[0].startsWith("Could not write " + path(asked)), qPrintable(w.messages.shown[0]));
+        QVERIFY(!QFile::exists(path(asked)));
+    }
+
+    void pictures()
+    {
+        Window w;
+        w.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+        QString suggestedName;
+        WindowExtras extras(*w.window, w.messages, [&](const QString&, const QString& suggested, const QString&) {
+            suggestedName = suggested;
+            return path(suggested);
+        });
+        const struct {
+            WindowExtras::Picture which;
+            QWidget* widget;
+        } cases[] = {{WindowExtras::Picture::chart, w.window->chart().widget()},
+                     {WindowExtras::Picture::waterfall, w.window->waterfall().widget()},
+                     {WindowExtras::Picture::window, w.window.get()}};
+        for (const auto& c : cases) {
+            extras.savePicture(c.which);
+            QVERIFY2(QRegularExpression(R"(^vellarin-(chart|waterfall|window)-\d{4}-\d\d-\d\d-\d{6}\.png$)")
+                         .match(suggestedName).hasMatch(), qPrintable(suggestedName));
+            const QImage saved(path(suggestedName));
+            QCOMPARE(saved.convertToFormat(QImage::Format_RGB32),
+                     c.widget->grab().toImage().convertToFormat(QImage::Format_RGB32));
+        }
+        QCOMPARE(w.messages.shown, QStringList{});
+    }
+};
+
+QTEST_MAIN(ExtrasTest)
+#include "test_extras.moc"
