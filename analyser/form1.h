@@ -26,6 +26,7 @@ class QToolButton;
 namespace vellarin {
 
 class ComponentSite;
+class PeakHold;
 
 // A zero-filled block of `bytes` bytes, or null when there is no memory.
 using BufferAllocator = std::function<std::unique_ptr<char[]>(size_t bytes)>;
@@ -73,6 +74,8 @@ public:
     void timerTick();
     // Frames drawn since the last Start; the levels belong to the newest.
     uint64_t framesDrawn() const { return m_framesDrawn; }
+    // Peak hold, when a user may switch it on; the window does not own it.
+    void setPeakHold(PeakHold* hold) { m_peakHold = hold; }
 
     // The chart's and the waterfall's events: the pointer readouts in Label5
     // and the level window the chart's zoom sets.
@@ -117,6 +120,7 @@ private:
     void closeDevice(bool reportStopFailure);
     void abandonCapture(const QString& message);
     void drawFrame();
+    void sendChartLine(int16_t* line, int16_t count, int32_t firstBin);
     void prepareTransform();
     void watchOverCapture(int64_t nowMs);
 
@@ -132,6 +136,7 @@ private:
     CaptureWatchdog m_watchdog;
     bool m_ticking = false;
     uint64_t m_framesDrawn = 0;
+    PeakHold* m_peakHold = nullptr;
 
 public:
     // The controls, by their form names.

@@ -3,6 +3,7 @@
 // the waterfall. Nothing here allocates except the waterfall line.
 #include "capture_ring.h"
 #include "component_site.h"
+#include "extras/peak_hold.h"
 #include "form1.h"
 #include "levels.h"
 #include "number_text.h"
@@ -109,15 +110,33 @@ void Form1::drawFrame()
         const BinMap& chartMap = logarithmic ? s.ChartLogMap : s.ChartFitMap;
         const BinMap& waterfallMap = !alongHeight ? chartMap : logarithmic ? s.WaterfallLogMap : s.WaterfallFitMap;
         buildMappedChartLine(s.BinLevel, half, chartMap, s.ChartLine);
-        m_chart.chartEx(s.ChartLine.data(), 1, static_cast<int16_t>(std::min<int32_t>(columns, s.ChartLine.size())));
+        sendChartLine(s.ChartLine.data(), static_cast<int16_t>(std::min<int32_t>(columns, s.ChartLine.size())), firstBin);
         buildMappedWaterfallLine(s.BinLevel, half, waterfallMap, window, s.WaterfallLine);
     } else {
         const auto shown = std::min<int32_t>(columns, static_cast<int32_t>(s.BinLevel.size()) - firstBin);
-        m_chart.chartEx(&s.BinLevel[firstBin], 1, static_cast<int16_t>(shown));
+        sendChartLine(&s.BinLevel[firstBin], static_cast<int16_t>(shown), firstBin);
         buildStandardWaterfallLine(s.BinLevel, half, firstBin, columns, s.LevelZoomed != False, window,
                                    s.WaterfallLine);
     }
     m_waterfall.addLine(s.WaterfallLine);
+}
+
+// With peak hold on, the held peaks go with the line as the chart's second
+// channel, on the level scale of the first.
+void Form1::sendChartLine(int16_t* line, int16_t count, int32_t firstBin)
+{
+    if (!m_peakHold || !m_peakHold->isOn()) {
+        m_chart.chartEx(line, 1, count);
+        return;
+    }
+    const AnalyserState& s = *m_state;
+    const ColumnMeaning meaning{s.FreqScaling, s.FFTSize, s.CaptureFormat.samplesPerSec,
+                                s.FreqScaling == StandardScaling ? firstBin : 0, count};
+    if (const int32_t low = m_chart.ymin(0); m_chart.ymin(1) != low)
+        m_chart.setYmin(1, low);
+    if (const int32_t high = m_chart.ymax(0); m_chart.ymax(1) != high)
+        m_chart.setYmax(1, high);
+    m_chart.chartEx(m_peakHold->withPeaks(line, count, meaning), 2, count);
 }
 
 }  // namespace vellarin

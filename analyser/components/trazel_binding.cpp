@@ -29,6 +29,8 @@ void TrazelBinding::setPersist(int16_t opacity) { put(id::Persist, Variant(opaci
 bool TrazelBinding::lock() { return toShort(get(id::Lock)) != 0; }
 void TrazelBinding::setLock(bool on) { put(id::Lock, Variant::fromBool(on)); }
 
+void TrazelBinding::setChannel(int16_t channel) { put(id::Channel, Variant(channel)); }
+
 void TrazelBinding::chartEx(int16_t* buffer, int16_t channels, int16_t total)
 {
     Variant args[] = {Variant::refShorts(buffer), Variant(channels), Variant(total)};

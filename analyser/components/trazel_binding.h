@@ -25,6 +25,7 @@ public:
     void setPersist(int16_t opacity);
     bool lock();
     void setLock(bool on);
+    void setChannel(int16_t channel);  // the one channel plotted; -1: every channel
     // Plots `total` values of one channel read from `buffer` during the call.
     void chartEx(int16_t* buffer, int16_t channels, int16_t total);
     void copyToClipboard();

@@ -19,7 +19,7 @@ namespace {
 const char* const extrasHelp =
     "Right-click for pictures and the spectrum as CSV.\n"
     "Ctrl+S saves the window as a picture, Ctrl+E exports the spectrum,\n"
-    "F5 starts and stops capturing.";
+    "Ctrl+P holds the peaks, F5 starts and stops capturing.";
 
 QString askWithDialog(QWidget* parent, const QString& title, const QString& suggested, const QString& filter)
 {
@@ -31,6 +31,7 @@ QString askWithDialog(QWidget* parent, const QString& title, const QString& sugg
 WindowExtras::WindowExtras(Form1& window, MessageSink& messages, PathQuestion askPath)
     : QObject(&window), m_window(window), m_messages(messages), m_askPath(std::move(askPath))
 {
+    window.setPeakHold(&m_peakHold);
     if (!m_askPath)
         m_askPath = [&window](const QString& title, const QString& suggested, const QString& filter) {
             return askWithDialog(&window, title, suggested, filter);
@@ -42,6 +43,7 @@ WindowExtras::WindowExtras(Form1& window, MessageSink& messages, PathQuestion as
     } shortcuts[] = {
         {QKeySequence(Qt::CTRL | Qt::Key_E), &WindowExtras::exportSpectrum},
         {QKeySequence(Qt::Key_F5), &WindowExtras::startOrStop},
+        {QKeySequence(Qt::CTRL | Qt::Key_P), &WindowExtras::togglePeakHold},
     };
     for (const auto& s : shortcuts)
         connect(new QShortcut(s.keys, &window), &QShortcut::activated, this, s.run);
@@ -62,6 +64,7 @@ WindowExtras::WindowExtras(Form1& window, MessageSink& messages, PathQuestion as
         {"Save Waterfall Picture...", [this] { savePicture(Picture::waterfall); }},
         {"Save Window Picture...\tCtrl+S", [this] { savePicture(Picture::window); }},
         {"Export Spectrum as CSV...\tCtrl+E", [this] { exportSpectrum(); }},
+        {"Peak Hold On/Off\tCtrl+P", [this] { togglePeakHold(); }},
     };
     auto* menu = new QMenu(&window);
     for (const auto& item : items)
@@ -72,6 +75,11 @@ WindowExtras::WindowExtras(Form1& window, MessageSink& messages, PathQuestion as
         connect(label, &QWidget::customContextMenuRequested, this,
                 [menu, label](const QPoint& at) { menu->popup(label->mapToGlobal(at)); });
     }
+}
+
+WindowExtras::~WindowExtras()
+{
+    m_window.setPeakHold(nullptr);
 }
 
 void WindowExtras::savePicture(Picture which)
@@ -126,6 +134,13 @@ void WindowExtras::startOrStop()
         m_window.Command1->click();
     else if (m_window.Command2->isEnabled())
         m_window.Command2->click();
+}
+
+void WindowExtras::togglePeakHold()
+{
+    m_peakHold.setOn(!m_peakHold.isOn());
+    // The window's chart plots its one spectrum channel only; the peaks are the second.
+    m_window.chart().setChannel(m_peakHold.isOn() ? -1 : 0);
 }
 
 }  // namespace vellarin

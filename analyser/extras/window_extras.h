@@ -1,8 +1,11 @@
 #pragma once
 // The extras a user asks for from the keyboard or from the frequency labels'
 // context menu: saving the chart, the waterfall or the whole window as a
-// picture, exporting the last spectrum, and starting or stopping capture.
+// picture, exporting the last spectrum, holding the peaks, and starting or
+// stopping capture.
 // Nothing of the window's own layout or gestures changes.
+#include "peak_hold.h"
+
 #include <QObject>
 
 #include <functional>
@@ -18,17 +21,21 @@ public:
     using PathQuestion = std::function<QString(const QString& title, const QString& suggested, const QString& filter)>;
 
     WindowExtras(Form1& window, MessageSink& messages, PathQuestion askPath = {});
+    ~WindowExtras() override;
 
     enum class Picture { chart, waterfall, window };
     void savePicture(Picture which);
     void exportSpectrum();
     void startOrStop();
+    void togglePeakHold();
+    const PeakHold& peakHold() const { return m_peakHold; }
 
 private:
     Form1& m_window;
     MessageSink& m_messages;
     PathQuestion m_askPath;
     QString m_device;  // the device of the capture the levels come from
+    PeakHold m_peakHold;
 };
 
 }  // namespace vellarin

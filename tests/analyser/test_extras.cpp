@@ -214,6 +214,63 @@ private slots:
         QVERIFY(!QFile::exists(path(asked)));
     }
 
+    void peakHold()
+    {
+        Window plain, held;
+        WindowExtras extras(*held.window, held.messages);
+        for (Window* w : {&plain, &held}) {
+            w->window->resize(900, 600);
+            w->window->show();
+            w->start("44100", "1024");
+        }
+        const auto chartOf = [](Window& w) { return w.window->chart().widget()->grab().toImage(); };
+        const auto olive = [&](Window& w) {
+            const QImage chart = chartOf(w).convertToFormat(QImage::Format_RGB32);
+            int count = 0;
+            for (int y = 0; y < chart.height(); ++y)
+                for (int x = 0; x < chart.width(); ++x)
+                    count += chart.pixel(x, y) == qRgb(0x80, 0x80, 0x00);  // the second channel's trace
+            return count;
+        };
+        const auto tone = [](Window& w, int bin) {
+            const int n = w.state().FFTSize;
+            return w.tickDraws(n / 512, capture_test::binSine(bin, n, 3276.7));
+        };
+
+        // Off, the chart gets exactly what it gets without the extras.
+        for (int bin : {40, 60}) {
+            QVERIFY(tone(plain, bin) && tone(held, bin));
+            QCOMPARE(chartOf(held), chartOf(plain));
+        }
+        QCOMPARE(olive(held), 0);
+
+        extras.togglePeakHold();
+        std::vector<int16_t> before;
+        for (int bin : {40, 60, 80}) {
+            QVERIFY(tone(held, bin));
+            const std::vector<int16_t>& peaks = extras.peakHold().peaks();
+            for (size_t i = 0; i < before.size(); ++i)
+                QVERIFY(peaks[i] >= before[i]);
+            before = peaks;
+        }
+        QVERIFY(before[40] > 25000 && before[60] > 25000 && before[80] > 25000);
+        QVERIFY(olive(held) > 0);
+
+        // Another scaling, or another size at the next Start: the peaks start afresh.
+        const auto freshPeaks = [&] {
+            const std::vector<int16_t>& peaks = extras.peakHold().peaks();
+            return peaks.size() > 60 && peaks[40] < 25000 && peaks[60] < 25000;
+        };
+        held.window->LogX->click();
+        QVERIFY(tone(held, 80));
+        QVERIFY(freshPeaks());
+        held.window->Command2->click();
+        held.window->StandardX->setChecked(true);
+        held.start("44100", "2048");
+        QVERIFY(tone(held, 80));
+        QVERIFY(freshPeaks());
+    }
+
     void pictures()
     {
         Window w;
