@@ -271,6 +271,38 @@ private slots:
         QVERIFY(freshPeaks());
     }
 
+    void shortcuts_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("effect");
+        QTest::newRow("F5") << int(Qt::Key_F5) << "capturing";
+        QTest::newRow("Ctrl+P") << int(Qt::CTRL | Qt::Key_P) << "peak hold";
+        QTest::newRow("Ctrl+E") << int(Qt::CTRL | Qt::Key_E) << "asked: Export Spectrum";
+        QTest::newRow("Ctrl+S") << int(Qt::CTRL | Qt::Key_S) << "asked: Save Window Picture";
+    }
+
+    void shortcuts()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, effect);
+        Window w;
+        QString asked;
+        WindowExtras extras(*w.window, w.messages, [&](const QString& title, const QString&, const QString&) {
+            asked = "asked: " + title;
+            return QString();
+        });
+        w.window->show();
+        w.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+        w.start();
+        w.tick(2);
+        w.window->Command2->click();
+        QTest::keyClick(w.window.get(), Qt::Key(key & ~Qt::KeyboardModifierMask),
+                        Qt::KeyboardModifiers(key & Qt::KeyboardModifierMask));
+        const QString happened = w.capturing() ? "capturing" : extras.peakHold().isOn() ? "peak hold" : asked;
+        QCOMPARE(happened, effect);
+    }
+
     void pictures()
     {
         Window w;
