@@ -3,6 +3,7 @@
 #include "component_site.h"
 #include "components/chart_record.h"
 #include "form1_layout.h"
+#include "levels.h"
 #include "number_text.h"
 
 #include <QCheckBox>
@@ -51,6 +52,8 @@ Form1::Form1(Form1Services services, QWidget* parent)
     setMinimumSize(scale.toPixelsX(layout::clientWidth), scale.toPixelsY(layout::clientHeight));
     resize(minimumSize());
 
+    // Built once for the process, here rather than on the first frame.
+    prepareLevels();
     formLoad();
 }
 

@@ -10,13 +10,17 @@ namespace vellarin {
 inline constexpr double LevelFloor = 5e-5;
 inline constexpr double LevelCeiling = 32767.0;
 
-// round(ln(m) x levelScale), m limited to LevelFloor..LevelCeiling, ties to even.
-int16_t amplitudeLevel(double amplitude, double levelScale);
+// round(ln(m) x 32767 / ln 32767), m limited to LevelFloor..LevelCeiling,
+// ties to even; the same for every m as that formula worked out in long double.
+int16_t amplitudeLevel(double amplitude);
+
+// Builds the tables amplitudeLevel reads (a few milliseconds, once), so the
+// first frame does not pay for them.
+void prepareLevels();
 
 // The levels of bins 0..N/2 from an unscaled N-point transform, interleaved
 // re/im in `spectrum` (at least N + 2 values): m = 2|X(k)| / N.
-void computeBinLevels(std::span<const double> spectrum, int32_t fftSize, double levelScale,
-                      std::span<int16_t> binLevel);
+void computeBinLevels(std::span<const double> spectrum, int32_t fftSize, std::span<int16_t> binLevel);
 
 struct LevelWindow {
     int32_t min = 0;

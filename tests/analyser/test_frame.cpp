@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 using namespace vellarin;
@@ -59,7 +60,38 @@ private slots:
     {
         QFETCH(double, amplitude);
         QFETCH(int, level);
-        QCOMPARE(int(amplitudeLevel(amplitude, 32767.0 / std::log(32767.0))), level);
+        QCOMPARE(int(amplitudeLevel(amplitude)), level);
+    }
+
+    // Against the formula in long double: a few million amplitudes spread
+    // over the whole scale, and the doubles on each side of every boundary
+    // between two levels.
+    void levelsMatchTheFormula()
+    {
+        const long double scale = 32767.0L / std::log(32767.0L);
+        const auto reference = [scale](double m) {
+            m = std::clamp(m, LevelFloor, LevelCeiling);
+            return int(std::nearbyint(std::log(static_cast<long double>(m)) * scale));  // ties to even
+        };
+        int mismatches = 0;
+        double first = 0;
+        const auto check = [&](double m) {
+            if (amplitudeLevel(m) != reference(m) && mismatches++ == 0)
+                first = m;
+        };
+        uint64_t noise = 1;
+        for (int i = 0; i < 3'000'000; ++i) {
+            noise = noise * 6364136223846793005u + 1442695040888963407u;
+            check(LevelFloor * std::exp(double(noise >> 11) * 0x1p-53 * std::log(LevelCeiling / LevelFloor * 1.01)));
+        }
+        for (int level = -31211; level <= 32767; ++level) {
+            double m = static_cast<double>(std::exp((level - 0.5L) / scale));
+            for (int k = 0; k < 3; ++k)
+                m = std::nextafter(m, 0.0);
+            for (int k = 0; k < 7; ++k, m = std::nextafter(m, LevelCeiling))
+                check(m);
+        }
+        QVERIFY2(mismatches == 0, qPrintable(QString("%1 mismatches, first at %2").arg(mismatches).arg(first, 0, 'g', 17)));
     }
 
     void waterfallValues_data()
