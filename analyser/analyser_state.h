@@ -48,7 +48,8 @@ struct AnalyserState {
     double LevelScale = 32767.0 / std::log(32767.0);
 
     std::array<int16_t, MaxFFTSize + 1> FrameSamples{};
-    std::array<double, 2 * MaxFFTSize + 1> FFTData{};
+    // Aligned for the FFT's vector code.
+    alignas(64) std::array<double, 2 * MaxFFTSize + 1> FFTData{};
     std::array<int16_t, MaxFFTSize + 1> BinLevel{};
     std::array<int16_t, MaxFFTSize + 1> ChartLine{};
     std::vector<int16_t> WaterfallLine;

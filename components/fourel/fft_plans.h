@@ -1,8 +1,8 @@
 #pragma once
 // In-place complex DFTs of power-of-two lengths on a caller's interleaved
-// array, with one FFTW plan per length and direction kept for reuse. FFTW's
-// planner is not reentrant: every instance is driven from the one thread that
-// runs the window, as all component calls are.
+// array, with one FFTW plan per length, direction and alignment kept for
+// reuse. FFTW's planner is not reentrant: every instance is driven from the
+// one thread that runs the window, as all component calls are.
 #include <array>
 #include <cstdint>
 
@@ -37,7 +37,8 @@ private:
     static constexpr int levels = 15;  // log2 lengths 0..14
     fftw_plan_s* planFor(double* data, int32_t n, Direction direction);
 
-    std::array<std::array<fftw_plan_s*, levels>, 2> m_plans{};
+    // By alignment (unaligned, aligned), direction and length.
+    std::array<std::array<std::array<fftw_plan_s*, levels>, 2>, 2> m_plans{};
 };
 
 }  // namespace fourel
