@@ -100,13 +100,8 @@ void WindowExtras::savePicture(Picture which)
         return;
     }
     const QImage picture = widget->grab().toImage();
-    const QString path = m_askPath(QString::fromLatin1(p.title),
-                                   defaultExportName(QLatin1String(p.name), QDateTime::currentDateTime(), "png"),
-                                   QStringLiteral("PNG pictures (*.png)"));
-    if (path.isEmpty())
-        return;
-    if (const QString failure = writePicture(picture, path); !failure.isEmpty())
-        m_messages.show(failure);
+    saveAs(QString::fromLatin1(p.title), QLatin1String(p.name), QStringLiteral("png"),
+           QStringLiteral("PNG pictures (*.png)"), [&](const QString& path) { return writePicture(picture, path); });
 }
 
 void WindowExtras::exportSpectrum()
@@ -119,12 +114,18 @@ void WindowExtras::exportSpectrum()
     // Taken before asking, so the file holds the spectrum on show when the user asked.
     const std::vector<int16_t> levels(s.BinLevel.begin(), s.BinLevel.begin() + s.FFTSize / 2 + 1);
     const SpectrumFrame frame{s.CaptureFormat.samplesPerSec, s.FFTSize, m_device, levels};
-    const QString path = m_askPath(QStringLiteral("Export Spectrum"),
-                                   defaultExportName(QStringLiteral("spectrum"), QDateTime::currentDateTime(), "csv"),
-                                   QStringLiteral("CSV files (*.csv)"));
+    saveAs(QStringLiteral("Export Spectrum"), QStringLiteral("spectrum"), QStringLiteral("csv"),
+           QStringLiteral("CSV files (*.csv)"), [&](const QString& path) { return writeSpectrumCsv(frame, path); });
+}
+
+// What was taken is written where the user says, under a name with the time in it.
+void WindowExtras::saveAs(const QString& title, const QString& what, const QString& suffix, const QString& filter,
+                          const std::function<QString(const QString& path)>& write)
+{
+    const QString path = m_askPath(title, defaultExportName(what, QDateTime::currentDateTime(), suffix), filter);
     if (path.isEmpty())
-        return;
-    if (const QString failure = writeSpectrumCsv(frame, path); !failure.isEmpty())
+        return;  // cancelled
+    if (const QString failure = write(path); !failure.isEmpty())
         m_messages.show(failure);
 }
 

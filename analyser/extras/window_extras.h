@@ -31,6 +31,9 @@ public:
     const PeakHold& peakHold() const { return m_peakHold; }
 
 private:
+    void saveAs(const QString& title, const QString& what, const QString& suffix, const QString& filter,
+                const std::function<QString(const QString& path)>& write);
+
     Form1& m_window;
     MessageSink& m_messages;
     PathQuestion m_askPath;
