@@ -18,7 +18,7 @@ namespace {
 
 const char* const extrasHelp =
     "Right-click for pictures and the spectrum as CSV.\n"
-    "Ctrl+S saves the window as a picture, Ctrl+E exports the spectrum,\n"
+    "Ctrl+S saves the window as a picture, Ctrl+Shift+E exports the spectrum,\n"
     "Ctrl+P holds the peaks, F5 starts and stops capturing.";
 
 QString askWithDialog(QWidget* parent, const QString& title, const QString& suggested, const QString& filter)
@@ -41,7 +41,7 @@ WindowExtras::WindowExtras(Form1& window, MessageSink& messages, PathQuestion as
         QKeySequence keys;
         void (WindowExtras::*run)();
     } shortcuts[] = {
-        {QKeySequence(Qt::CTRL | Qt::Key_E), &WindowExtras::exportSpectrum},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), &WindowExtras::exportSpectrum},
         {QKeySequence(Qt::Key_F5), &WindowExtras::startOrStop},
         {QKeySequence(Qt::CTRL | Qt::Key_P), &WindowExtras::togglePeakHold},
     };
@@ -63,7 +63,7 @@ WindowExtras::WindowExtras(Form1& window, MessageSink& messages, PathQuestion as
         {"Save Chart Picture...", [this] { savePicture(Picture::chart); }},
         {"Save Waterfall Picture...", [this] { savePicture(Picture::waterfall); }},
         {"Save Window Picture...\tCtrl+S", [this] { savePicture(Picture::window); }},
-        {"Export Spectrum as CSV...\tCtrl+E", [this] { exportSpectrum(); }},
+        {"Export Spectrum as CSV...\tCtrl+Shift+E", [this] { exportSpectrum(); }},
         {"Peak Hold On/Off\tCtrl+P", [this] { togglePeakHold(); }},
     };
     auto* menu = new QMenu(&window);
