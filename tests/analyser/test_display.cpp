@@ -179,7 +179,7 @@ private slots:
         // Stopped, a pan redraws the chart from the last frame and puts the
         // waterfall's 3D view back, which repaints the waterfall.
         f.Command2->click();
-        QTest::qWait(20);
+        waterfall->repaint();  // Stop's own repaint happens now, not inside the count
         PaintCounter counter;
         waterfall->installEventFilter(&counter);
         f.HScroll1->setValue(1000);

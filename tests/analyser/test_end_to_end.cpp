@@ -2,6 +2,7 @@
 // whose null sink plays a known tone, recorded through PortAudio from the
 // sink's monitor. The window is driven as a user would: Start, scaling
 // options, Stop; and the server is killed mid-capture.
+#include "capture_ring.h"
 #include "form1.h"
 
 #include <private_sound_server.h>
@@ -156,8 +157,10 @@ private slots:
 
         for (const char* scaling : {"StandardX", "LogX", "FullFreqX"}) {
             m_window->findChild<QRadioButton*>(scaling)->click();
-            QTest::qWait(200);  // a few frames in the new scaling
-            QTRY_VERIFY2_WITH_TIMEOUT(toneShown(bin), scaling, 5000);
+            // A frame drawn since the click rewrites the levels, and the chart line in the new scaling.
+            constexpr int16_t unwritten = 12345;  // far from the tone's level and from silence
+            const_cast<AnalyserState&>(state()).BinLevel[0] = unwritten;
+            QTRY_VERIFY2_WITH_TIMEOUT(state().BinLevel[0] != unwritten && toneShown(bin), scaling, 30000);
             qInfo("%s: bin %d at level %d", scaling, bin, int(state().BinLevel[bin]));
 
             const AnalyserState& s = state();
@@ -185,30 +188,23 @@ private slots:
 
     void serverDiesMidCapture_data()
     {
-        QTest::addColumn<bool>("frozen");
         // A frozen server's stream still looks alive: it is given up after two seconds of silence.
-        QTest::addColumn<int>("stoppedWithinMs");
-        QTest::newRow("killed") << false << 1000;
-        QTest::newRow("frozen") << true << 5000;
+        QTest::addColumn<bool>("frozen");
+        QTest::newRow("killed") << false;
+        QTest::newRow("frozen") << true;
     }
 
     void serverDiesMidCapture()
     {
         QFETCH(bool, frozen);
-        QFETCH(int, stoppedWithinMs);
 
         QVERIFY(startCapture("1024"));
-        QTRY_VERIFY_WITH_TIMEOUT(toneShown(93), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(toneShown(93), 30000);
         const wavein::Handle handle = state().WaveInHandle;
 
-        QElapsedTimer sinceDeath;
-        sinceDeath.start();
         frozen ? m_server.freeze() : m_server.kill();
-        QTRY_VERIFY_WITH_TIMEOUT(state().Capturing == False, 15000);
-        // The wait above counts its own steps; a blocked event loop does not advance it.
-        const qint64 stoppedAfter = sinceDeath.elapsed();
-        qInfo("capture given up %lld ms after the server died", stoppedAfter);
-        QVERIFY(stoppedAfter <= stoppedWithinMs);
+        // How soon the watchdog gives up is tested on a scripted clock; here only that it does.
+        QTRY_VERIFY_WITH_TIMEOUT(state().Capturing == False, 60000);
         QCOMPARE(m_messages.shown, QStringList{captureLost});
         QCOMPARE(m_waveIn->streamState(handle), wavein::StreamState::closed);
         QVERIFY(m_window->Command1->isEnabled());
@@ -219,7 +215,7 @@ private slots:
         QVERIFY(m_server.playTone(toneHz, toneAmplitude));
         m_messages.shown.clear();
         QVERIFY(startCapture("1024"));
-        QTRY_VERIFY_WITH_TIMEOUT(toneShown(93), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(toneShown(93), 30000);
         m_window->Command2->click();
         QCOMPARE(m_messages.shown, QStringList{});
     }
@@ -256,7 +252,11 @@ private slots:
 
         // Silence from now on, so a line drawn from the oldest buffers would show the tone.
         m_server.stopPlaying();
-        std::this_thread::sleep_for(std::chrono::seconds(4));
+        // The window handles no event, so no tick, until the device has filled the whole ring.
+        const auto ringFull = [this] { return countReadyBuffers(state()) == state().LastBuffer + 1; };
+        for (int waitedMs = 0; !ringFull() && waitedMs < 60000; waitedMs += 10)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        QVERIFY(ringFull());
         m_window->timerTick();
         QCOMPARE(state().WarmingUp, True);
         QCOMPARE(state().BuffersCollected, 0);
@@ -278,7 +278,7 @@ private slots:
             const auto& level = state().BinLevel;
             return state().WarmingUp == False && level[lowBin] > 25000 && level[highBin] > 25000;
         };
-        QTRY_VERIFY_WITH_TIMEOUT(bothShown(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(bothShown(), 30000);
 
         // Standard scaling from bin 0: the chart's column is the bin. The
         // chart is not locked while capturing, so the right button holds the cross-hair.

@@ -5,7 +5,6 @@
 
 #include <wavein/wavein.h>
 
-#include <QElapsedTimer>
 #include <QTest>
 
 #include <array>
@@ -62,6 +61,31 @@ double amplitudeAt(const std::vector<int16_t>& samples, double hertz)
     return 2 * std::hypot(re, im) / double(n);
 }
 
+// First and last sample from `from` on that is clearly not silence, and the
+// longest run of silence between them; {-1, -1, 0} when there is none.
+struct Loud {
+    ptrdiff_t first = -1, last = -1, longestQuiet = 0;
+};
+Loud loudPart(const std::vector<int16_t>& samples, size_t from)
+{
+    constexpr int quiet = 1000;  // a 1 kHz tone at half scale is below it for at most one sample per crossing
+    Loud loud;
+    ptrdiff_t run = 0;
+    for (size_t i = from; i < samples.size(); ++i) {
+        if (std::abs(samples[i]) <= quiet) {
+            ++run;
+            continue;
+        }
+        if (loud.first < 0)
+            loud.first = ptrdiff_t(i);
+        else
+            loud.longestQuiet = std::max(loud.longestQuiet, run);
+        loud.last = ptrdiff_t(i);
+        run = 0;
+    }
+    return loud;
+}
+
 // The analyser's buffer ring in small: buffers queued in ring order, polled
 // for the done flag, their samples taken and the buffers queued again.
 struct Ring {
@@ -111,16 +135,22 @@ struct Ring {
         return ready;
     }
 
-    // Ticks every 20 ms until want more samples arrived or the time is up.
-    void collect(WaveInApi& dev, Handle h, size_t want, std::chrono::milliseconds limit)
+    // Ticks every 20 ms, as the analyser's timer does, until done() holds;
+    // the limit is only a ceiling for a device that stopped delivering.
+    template <class Done>
+    void collectUntil(WaveInApi& dev, Handle h, Done done, std::chrono::milliseconds limit)
     {
-        const size_t target = samples.size() + want;
         const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (samples.size() < target && std::chrono::steady_clock::now() < deadline) {
+        while (!done() && std::chrono::steady_clock::now() < deadline) {
             if (tick(dev, h) < 0)
                 return;
             std::this_thread::sleep_for(20ms);
         }
+    }
+    void collect(WaveInApi& dev, Handle h, size_t want, std::chrono::milliseconds limit)
+    {
+        const size_t target = samples.size() + want;
+        collectUntil(dev, h, [&] { return samples.size() >= target; }, limit);
     }
 
     MmResult unprepareAll(WaveInApi& dev, Handle h)
@@ -232,8 +262,8 @@ void TestSystemWaveIn::openAndStart(WaveInApi& dev, Handle& h, Ring& ring)
     QCOMPARE(ring.queueAll(dev, h), result::ok);
     QCOMPARE(dev.streamState(h), StreamState::running);
     // The server takes a second or two before the first samples arrive.
-    ring.collect(dev, h, 1, 6s);
-    QVERIFY2(!ring.samples.empty(), "no buffer completed within 6 s");
+    ring.collect(dev, h, 1, 60s);
+    QVERIFY2(!ring.samples.empty(), "no buffer completed within 60 s");
 }
 
 void TestSystemWaveIn::checkTone(const std::vector<int16_t>& samples)
@@ -253,16 +283,34 @@ void TestSystemWaveIn::recordsToneInQueueOrder()
     Ring ring;
     openAndStart(*dev, h, ring);
 
-    // Pace: after the first data the device delivers about one second of
-    // samples per second; a source that is not clocked would race ahead.
-    const size_t before = ring.samples.size();
-    QElapsedTimer clock;
-    clock.start();
-    ring.collect(*dev, h, 3 * rate, 10s);
-    const double perSecond = double(ring.samples.size() - before) / (double(clock.elapsed()) / 1000.0);
-    QVERIFY2(perSecond > 0.75 * rate && perSecond < 1.3 * rate, qPrintable(QString("%1 samples/s").arg(perSecond)));
+    ring.collect(*dev, h, 3 * rate, 60s);
     QVERIFY(!ring.outOfOrder);
     checkTone(ring.samples);
+
+    // Pace, on the server's clock: one second of tone played into the sink
+    // comes back as a second of samples with no silence let in; a source that
+    // is not clocked would race ahead. The server may cut a few milliseconds
+    // at either end of a stream.
+    m_server.stopPlaying();
+    const auto silent = [&] {
+        return ring.samples.size() > rate && loudPart(ring.samples, ring.samples.size() - rate / 10).first < 0;
+    };
+    ring.collectUntil(*dev, h, silent, 60s);
+    QVERIFY2(silent(), "the sink did not fall silent");
+    const size_t quietFrom = ring.samples.size();
+    QVERIFY(m_server.playTone(toneHz, toneAmplitude, 1));
+    const auto played = [&] {
+        const Loud loud = loudPart(ring.samples, quietFrom);
+        return loud.first >= 0 && ptrdiff_t(ring.samples.size()) - loud.last > ptrdiff_t(rate / 10);
+    };
+    ring.collectUntil(*dev, h, played, 60s);
+    const Loud tone = loudPart(ring.samples, quietFrom);
+    QVERIFY2(played(), "the second of tone did not come back");
+    QVERIFY2(qAbs(tone.last - tone.first + 1 - ptrdiff_t(rate)) <= ptrdiff_t(rate / 20),
+             qPrintable(QString("%1 samples of a second's tone").arg(tone.last - tone.first + 1)));
+    QVERIFY2(tone.longestQuiet <= 1, qPrintable(QString("%1 quiet samples in the tone").arg(tone.longestQuiet)));
+    QVERIFY(!ring.outOfOrder);
+    QVERIFY(m_server.playTone(toneHz, toneAmplitude));
 
     QCOMPARE(dev->stop(h), result::ok);
     QCOMPARE(dev->streamState(h), StreamState::stopped);
@@ -318,18 +366,15 @@ void TestSystemWaveIn::survivesServerLoss()
 
     loseServer(m_server);
     if (reportedDead)
-        QTRY_COMPARE_WITH_TIMEOUT(dev->streamState(h), StreamState::failed, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(dev->streamState(h), StreamState::failed, 60000);
 
     // The analyser's Stop: each step must come back although the server is gone.
-    QElapsedTimer clock;
-    clock.start();
     dev->stop(h);
     QCOMPARE(dev->reset(h), result::ok);
     for (int i = 0; i < Ring::count; ++i)
         QVERIFY(ring.done(i));
     QCOMPARE(ring.unprepareAll(*dev, h), result::ok);
     dev->close(h);
-    QVERIFY2(clock.elapsed() < 10000, qPrintable(QString("Stop took %1 ms").arg(clock.elapsed())));
     QCOMPARE(dev->streamState(h), StreamState::closed);
 
     // The server comes back: the same device object records again.
@@ -341,15 +386,14 @@ void TestSystemWaveIn::survivesServerLoss()
     QVERIFY(device >= 0);
     // A frozen server's last stop may still be on its way out for a moment.
     MmResult opened = result::error;
-    QElapsedTimer waited;
-    waited.start();
-    while ((opened = dev->open(again, uint32_t(device), mono16(rate))) == result::allocated && waited.elapsed() < 10000)
-        std::this_thread::sleep_for(100ms);
+    QVERIFY2(QTest::qWaitFor([&] { return (opened = dev->open(again, uint32_t(device), mono16(rate))) != result::allocated; },
+                             60000),
+             "the earlier stream was never let go");
     QCOMPARE(opened, result::ok);
     Ring fresh;
     QCOMPARE(dev->start(again), result::ok);
     QCOMPARE(fresh.queueAll(*dev, again), result::ok);
-    fresh.collect(*dev, again, 2 * rate, 10s);
+    fresh.collect(*dev, again, 2 * rate, 60s);
     checkTone(fresh.samples);
     QVERIFY(!fresh.outOfOrder);
     QCOMPARE(dev->reset(again), result::ok);
