@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include <cstdlib>
+#include <utility>
 
 namespace trazel {
 
@@ -45,15 +46,22 @@ void drawHorizontalGrid(const TrazelState& s, Raster& r)
     if (g == 0)
         return;
     const int64_t step = g > 0 ? 100 * g : -g;
+    // Spacings below a pixel land several steps on one row; each row is
+    // drawn once, or a tall chart redraws its grid a hundred times over.
     if (s.TopMode) {
+        int last = -1;
         for (int64_t t = step; t < 100 * int64_t(s.ChartHeight); t += step)
-            r.dottedRow(int(t / 100), limit, grid);
+            if (const int y = int(t / 100); y != std::exchange(last, y))
+                r.dottedRow(y, limit, grid);
         return;
     }
     const int64_t centre = 100 * int64_t(s.HalfHeight);
+    int lastBelow = -1, lastAbove = -1;
     for (int64_t t = step; t < centre; t += step) {
-        r.dottedRow(int((centre + t) / 100), limit, grid);
-        r.dottedRow(int((centre - t) / 100), limit, grid);
+        if (const int y = int((centre + t) / 100); y != std::exchange(lastBelow, y))
+            r.dottedRow(y, limit, grid);
+        if (const int y = int((centre - t) / 100); y != std::exchange(lastAbove, y))
+            r.dottedRow(y, limit, grid);
     }
 }
 
@@ -67,8 +75,10 @@ void drawVerticalGrid(const TrazelState& s, Raster& r)
         if (g == 0)
             return;
         const int64_t step = g > 0 ? 100 * g : -g;
+        int last = -1;  // each column once, as the rows
         for (int64_t t = step; t < 100 * int64_t(s.ChartWidth); t += step)
-            r.dottedColumn(int(t / 100), limit, grid);
+            if (const int x = int(t / 100); x != std::exchange(last, x))
+                r.dottedColumn(x, limit, grid);
         return;
     }
     case int(AxisMode::Logarithmic):

@@ -23,6 +23,9 @@ private slots:
         // Rows below the centre truncate up, rows above truncate down.
         QTest::newRow("1.5 about the centre")
             << 20 << -150 << false << QList<int>{1, 2, 4, 5, 7, 8, 10, 11, 13, 14, 16, 17, 19};
+        // Many steps to a row: every row has its line, drawn once.
+        QTest::newRow("0.01 about the centre") << 20 << -1 << false << range(1, 19);
+        QTest::newRow("0.6 from the top") << 20 << -60 << true << range(1, 19);
     }
     void horizontalGrid()
     {
@@ -89,6 +92,7 @@ private slots:
         // Spacing 2.5: lines at trunc(2.5 k), so 2, 5, 7, 10, ...
         QTest::newRow("2.5 apart: column 7") << 100 << "L" << -250 << 7 << true << false;
         QTest::newRow("2.5 apart: none at 8") << 100 << "L" << -250 << 8 << false << false;
+        QTest::newRow("0.01 apart: every column") << 100 << "L" << -1 << 8 << true << false;
     }
     void verticalLines()
     {
