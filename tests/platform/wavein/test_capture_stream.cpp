@@ -6,6 +6,7 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <atomic>
 #include <deque>
 #include <cstring>
@@ -200,7 +201,8 @@ void TestCaptureStream::ringRefusesPastCapacity()
 }
 
 // The program's thread re-queues buffers as the analyser's timer does while
-// another thread delivers periods: every sample arrives once and in order.
+// another thread delivers periods: every buffer comes back whole, in ring
+// order, and none is kept.
 void TestCaptureStream::concurrentHandOver()
 {
     constexpr int ringSize = 64;
@@ -225,10 +227,8 @@ void TestCaptureStream::concurrentHandOver()
         finished.store(true, std::memory_order_release);
     });
 
-    int16_t expected = 0;
     int collected = 0;
     int nextBuffer = 0;
-    bool gap = false;
     bool torn = false;
     while (!finished.load(std::memory_order_acquire) || ring[nextBuffer].done()) {
         Buffer& b = ring[nextBuffer];
@@ -236,12 +236,10 @@ void TestCaptureStream::concurrentHandOver()
             std::this_thread::yield();
             continue;
         }
+        // Between buffers samples may be missing: the device ran out of buffers and dropped them.
         const int16_t first = b.sample(0);
-        if (collected > 0 && first != expected)
-            gap = true;  // the device ran out of buffers: samples were dropped, not reordered
         for (int i = 0; i < 512; ++i)
             torn = torn || b.sample(i) != int16_t(first + i);
-        expected = int16_t(first + 512);
         ++collected;
         b.header.flags.store(0, std::memory_order_relaxed);
         queue(stream, b);
@@ -251,8 +249,10 @@ void TestCaptureStream::concurrentHandOver()
     QVERIFY(!torn);
     QVERIFY(collected > 0);
     QVERIFY(collected <= periods * period / 512);
-    if (!gap)
-        QCOMPARE(collected, periods * period / 512);
+    // Every buffer the device finished was handed back in ring order: none
+    // is left done behind one it kept. (Samples dropped at the end, while the
+    // ring was full, show no gap in a later buffer, so the count cannot tell.)
+    QVERIFY(std::none_of(ring.begin(), ring.end(), [](const Buffer& b) { return b.done(); }));
 }
 
 QTEST_GUILESS_MAIN(TestCaptureStream)
