@@ -85,6 +85,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         bag.write(key, valueFrom(in));
     }
 
+    for (const char* extent : {"_ExtentX", "_ExtentY"}) {
+        Variant pixels;
+        if (const auto v = bag.read(QString::fromLatin1(extent));
+            v && succeeded(changeType(*v, vtI4, pixels)) && fuzzhost::hugeWindow(asLong(pixels)))
+            return 0;
+    }
+
     const ComponentPtr chart = fuzzhost::createChart();
     Dispatch& d = *chart->dispatch();
     PersistPropertyBag& persist = *chart->persistPropertyBag();

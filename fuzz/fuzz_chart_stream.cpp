@@ -56,6 +56,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    fuzzhost::Bytes header(data, size);
+    header.skip(extentAt);
+    if (fuzzhost::hugeWindow(int32_t(header.u32())) || fuzzhost::hugeWindow(int32_t(header.u32())))
+        return 0;
+
     const ComponentPtr chart = fuzzhost::createChart();
     Dispatch& d = *chart->dispatch();
     PersistStreamInit& stream = *chart->persistStream();

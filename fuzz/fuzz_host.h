@@ -56,6 +56,16 @@ inline automation::ComponentPtr createChart()
     return chart;
 }
 
+// A saved extent (0.01 mm) that opens a window of more than 2048 pixels a
+// side, which the chart takes (up to 16384). Its surfaces then take gigabytes
+// and a redraw seconds: such a record tests the machine, not the reader, and
+// the targets leave it out.
+inline bool hugeWindow(int32_t hundredthsMm)
+{
+    const double pixels = double(hundredthsMm) * 96 / 2540;  // offscreen screens have 96 dpi
+    return pixels > 2048.5 && pixels < 16384.5;
+}
+
 // Every readable property as a host sees it, indexed ones for each channel;
 // two charts with the same settings give the same list.
 inline QStringList snapshot(automation::Dispatch& d)
