@@ -3,6 +3,7 @@
 #include <portaudio.h>
 
 #include <algorithm>
+#include <mutex>
 
 namespace wavein {
 
@@ -31,10 +32,21 @@ MmResult toResult(PaError error)
     }
 }
 
+// PortAudio is one library per process and not safe to enter from two
+// threads. A control thread left hanging inside it by a frozen sound server
+// may still be there when a later session starts; the later one waits here
+// until the library is free.
+std::mutex& libraryLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
 }  // namespace
 
 void PortAudioSession::terminate()
 {
+    std::lock_guard lock(libraryLock());
     if (m_initialised)
         Pa_Terminate();
     m_initialised = false;
@@ -44,6 +56,7 @@ void PortAudioSession::terminate()
 void PortAudioSession::restart()
 {
     terminate();
+    std::lock_guard lock(libraryLock());
     if (Pa_Initialize() != paNoError) {
         Pa_Terminate();  // a failed start still counts as one
         return;
@@ -63,6 +76,7 @@ void PortAudioSession::restart()
 
 MmResult PortAudioSession::open(const DeviceChoice& choice, uint32_t rate, CaptureStream& capture, PaStream*& stream)
 {
+    std::lock_guard lock(libraryLock());
     if (!m_initialised)
         return result::noDriver;
     const InputDevice* device = nullptr;
@@ -89,10 +103,17 @@ MmResult PortAudioSession::open(const DeviceChoice& choice, uint32_t rate, Captu
 
 MmResult PortAudioSession::start(PaStream* stream)
 {
+    std::lock_guard lock(libraryLock());
     return toResult(Pa_StartStream(stream));
 }
 
 MmResult PortAudioSession::abort(PaStream* stream)
+{
+    std::lock_guard lock(libraryLock());
+    return abortStream(stream);
+}
+
+MmResult PortAudioSession::abortStream(PaStream* stream)
 {
     // A stream the server dropped is neither active nor stopped; aborting it
     // still brings it to rest.
@@ -103,12 +124,14 @@ MmResult PortAudioSession::abort(PaStream* stream)
 
 MmResult PortAudioSession::close(PaStream* stream)
 {
-    abort(stream);
+    std::lock_guard lock(libraryLock());
+    abortStream(stream);
     return toResult(Pa_CloseStream(stream));
 }
 
 bool PortAudioSession::isActive(PaStream* stream)
 {
+    std::lock_guard lock(libraryLock());
     return Pa_IsStreamActive(stream) == 1;
 }
 

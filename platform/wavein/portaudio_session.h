@@ -1,8 +1,8 @@
 #pragma once
 // The PortAudio library as one recording program uses it: started, listed,
 // restarted for a fresh device list, streams opened on a capture stream.
-// Every member blocks inside the sound library, so it runs on the control
-// thread only.
+// Every member blocks inside the sound library, so it runs on a control
+// thread only; sessions take turns in the library, one call at a time.
 #include <wavein/capture_stream.h>
 #include <wavein/wavein.h>
 
@@ -46,6 +46,8 @@ public:
     bool isActive(PaStream* stream);
 
 private:
+    MmResult abortStream(PaStream* stream);
+
     bool m_initialised = false;
     std::vector<InputDevice> m_inputs;
 };
