@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
