@@ -36,10 +36,13 @@ frames() { awk '/^frames / {n = $2} END {print n + 0}' "$desk/host.out"; }
 wake_ups() { cat /proc/$1/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches:/ {n += $2} END {print n}'; }
 hz=$(getconf CLK_TCK)
 
+# Older hosts cannot count frames.
+counting=$(grep -aq 'frames drawn so far' "$host" && echo --frames || true)
+
 for setting in "${settings[@]}"; do
     rate=${setting%%:*} fft=${setting##*:}
     : >"$desk/host.out"
-    "$host" --seconds $((seconds + 20)) --rate "$rate" --fft "$fft" --size 1600x1000 --frames >"$desk/host.out" 2>"$desk/host.err" &
+    "$host" --seconds $((seconds + 20)) --rate "$rate" --fft "$fft" --size 1600x1000 $counting >"$desk/host.out" 2>"$desk/host.err" &
     app=$!
     desk_pids+=($app)
     for _ in $(seq 200); do grep -q capturing "$desk/host.out" && break; sleep 0.1; done
@@ -57,11 +60,13 @@ for setting in "${settings[@]}"; do
     [ -z "${STEADY_PERF:-}" ] || wait "$recorder" || true
 
     awk -v c0="$c0" -v c1="$c1" -v t0="$t0" -v t1="$t1" -v hz="$hz" -v r0="$r0" -v r1="$r1" \
-        -v rate="$rate" -v fft="$fft" -v w0="$w0" -v w1="$w1" -v f0="$f0" -v f1="$f1" 'BEGIN {
+        -v rate="$rate" -v fft="$fft" -v w0="$w0" -v w1="$w1" -v f0="$f0" -v f1="$f1" -v counted="${counting:+1}" 'BEGIN {
         printf "steady capture, %d Hz, N = %d, 1600 x 1000, %.1f s\n", rate, fft, t1 - t0
         printf "  CPU: %.2f %% of one core\n", 100 * (c1 - c0) / hz / (t1 - t0)
         printf "  VmRSS: %d kB at the start, %d kB at the end (%+d kB)\n", r0, r1, r1 - r0
-        printf "  wake-ups: %.0f a second (all threads); frames drawn: %.1f a second\n", (w1 - w0) / (t1 - t0), (f1 - f0) / (t1 - t0)
+        printf "  wake-ups: %.0f a second (all threads)", (w1 - w0) / (t1 - t0)
+        if (counted) printf "; frames drawn: %.1f a second", (f1 - f0) / (t1 - t0)
+        printf "\n"
     }'
     if grep -q "^message:" "$desk/host.err"; then
         echo "  messages shown:"; grep "^message:" "$desk/host.err" | sed 's/^/    /'
