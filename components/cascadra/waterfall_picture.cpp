@@ -21,13 +21,11 @@ int reliefHeight(int16_t level, int depth)
 }
 
 // Light falls from above: the crest of a relief shows the level's own
-// colour, its flank darkens toward the ground, so each ridge stands out from
-// the slope of the line in front of it.
-QRgb flankShade(QRgb c, int k, int height)
+// colour, its flank darkens toward the ground (light 140..230 of 256, rising
+// with the step k of `height` as 140 + 90 k / height), so each ridge stands
+// out from the slope of the line in front of it.
+QRgb shaded(QRgb c, int light)
 {
-    if (k >= height)
-        return c;
-    const int light = 140 + 90 * k / height;  // of 256
     return qRgb(qRed(c) * light >> 8, qGreen(c) * light >> 8, qBlue(c) * light >> 8);
 }
 
@@ -146,22 +144,39 @@ void WaterfallPicture::drawRelief(const LinePlacement& at, std::span<const int16
 {
     const ColourScale& colours = scale();
     const QRgb ground = colours.backdrop();
-    // Steps a relief can rise from a base inside the picture before leaving it.
-    const auto room = [this, &at](QPoint base) {
-        auto along = [](int rise, int from, int extent) { return rise < 0 ? from : rise > 0 ? extent - 1 - from : extent; };
-        return std::min(along(at.rise.x(), base.x(), m_width), along(at.rise.y(), base.y(), m_height));
-    };
+    // A relief rises up or to the left. Its pixels are walked in storage,
+    // one pointer step each, jumping back across the far edge where the
+    // stored picture wraps.
+    const bool risesUp = at.rise.y() != 0;
+    const qsizetype riseStep = risesUp ? -m_stride : -1;
+    const qsizetype wrapJump = risesUp ? qsizetype(m_height) * m_stride : m_width;
     QPoint base = at.origin;
     for (int i = 0; i < pixels; ++i, base += at.step) {
         const int16_t level = i < static_cast<int>(line.size()) ? line[static_cast<size_t>(i)] : noDataLevel;
         const QRgb surface = colours.colourOf(level);
         const int height3D = level == noDataLevel ? 0 : reliefHeight(level, m_depth);
-        const int top = std::min(height3D, room(base));
-        QPoint p = base;
-        for (int k = 0; k <= top; ++k, p += at.rise) {
-            QRgb& target = pixel(p);
-            if (at.newestInFront || target == ground)
-                target = flankShade(surface, k, height3D);
+        // Steps before the relief would leave the picture as seen, and never
+        // more than the picture's extent across.
+        const int room = risesUp ? std::min(base.y(), m_width) : std::min(base.x(), m_height);
+        const int top = std::min(height3D, room);
+        const int storedAlong = risesUp ? storedY(base.y()) : storedX(base.x());
+        QRgb* target = &pixel(base);
+        int untilWrap = storedAlong + 1;
+        // The flank's light, 140 + 90 k / height, carried from step to step.
+        const int lightStep = height3D > 0 ? 90 / height3D : 0, lightCarry = height3D > 0 ? 90 % height3D : 0;
+        int light = 140, carried = 0;
+        for (int k = 0; k <= top; ++k) {
+            if (at.newestInFront || *target == ground)
+                *target = k >= height3D ? surface : shaded(surface, light);
+            light += lightStep;
+            carried += lightCarry;
+            if (carried >= height3D && height3D > 0) {
+                carried -= height3D;
+                ++light;
+            }
+            target += riseStep;
+            if (--untilWrap == 0)
+                target += wrapJump;
         }
     }
 }

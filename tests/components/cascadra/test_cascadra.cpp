@@ -146,6 +146,47 @@ private slots:
             QCOMPARE(previous, depth);  // the full scale rises the whole depth
     }
 
+    // Every flank pixel has its exact shade, 140 + 90 k / height of 256 at
+    // step k, the crest its own colour; also after the history has wrapped
+    // round the stored picture, so a relief may cross the seam.
+    void reliefFlanksDarkenTowardTheGround_data()
+    {
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<int>("linesBefore");
+        QTest::newRow("rising up") << int(cascadra::BottomToTop) << 0;
+        QTest::newRow("rising up, wrapped") << int(cascadra::BottomToTop) << pictureSize.height() + 30;
+        QTest::newRow("rising left, wrapped") << int(cascadra::RightToLeft) << pictureSize.width() + 30;
+    }
+    void reliefFlanksDarkenTowardTheGround()
+    {
+        QFETCH(int, direction);
+        QFETCH(int, linesBefore);
+        WaterfallProbe waterfall(pictureSize, direction, 1);
+        for (int line = 0; line < linesBefore; ++line)
+            QCOMPARE(waterfall.addLine(lineOf(line % 3, 200)), hr::ok);
+        std::vector<int16_t> levels;
+        for (int level = 0; level <= 32767; level += 311)
+            levels.push_back(static_cast<int16_t>(level));
+        QCOMPARE(waterfall.addLine(levels), hr::ok);
+
+        const QImage image = waterfall.picture();
+        const int depth = waterfall.depth();
+        for (int i = 0; i < static_cast<int>(levels.size()); ++i) {
+            const QPoint base = basePixel(direction, true, depth, pictureSize, 0, i);
+            if (!inside(base, pictureSize))
+                break;
+            const QRgb crest = waterfall.colourOf(levels[size_t(i)]);
+            const int height = (levels[size_t(i)] * depth + 16383) / 32767;
+            for (int k = 0; k <= height; ++k) {
+                const int light = 140 + 90 * k / std::max(height, 1);
+                const QRgb expected = k == height ? crest
+                                                  : qRgb(qRed(crest) * light >> 8, qGreen(crest) * light >> 8,
+                                                         qBlue(crest) * light >> 8);
+                QCOMPARE(image.pixel(base + k * reliefRise(direction)), expected);
+            }
+        }
+    }
+
     void lineLengthIsClippedOrPadded_data()
     {
         QTest::addColumn<int>("direction");
