@@ -136,6 +136,19 @@ namespace {
 // The window is told of changes in bands of columns: few enough rectangles
 // to repaint cheaply, narrow enough to follow a trace closely.
 constexpr int band = 64;
+// The layers are cleared and composed in narrower strips, each only as tall
+// as its own columns' change: a spike in one column no longer costs the
+// whole band's height.
+constexpr int strip = 8;
+
+// The non-empty strips of columns first..last, as rectangles.
+template <typename Visit>
+void forEachStrip(const ColumnSpans& spans, int first, int last, Visit visit)
+{
+    for (int x = first; x <= last; x += strip)
+        if (const QRect r = spans.band(x, std::min(x + strip - 1, last)); !r.isEmpty())
+            visit(r);
+}
 
 }  // namespace
 
@@ -147,9 +160,9 @@ void ChartPicture::clearInk(QRgb background)
     if (m_ink.all())
         traces.fill(background);
     else
-        for (int first = 0; first < m_ink.width(); first += band)
-            if (const QRect r = m_ink.band(first, first + band - 1); !r.isEmpty())
-                traces.fillRect(r.left(), r.top(), r.right() + 1, r.bottom() + 1, background, background);
+        forEachStrip(m_ink, 0, m_ink.width() - 1, [&traces, background](const QRect& r) {
+            traces.fillRect(r.left(), r.top(), r.right() + 1, r.bottom() + 1, background, background);
+        });
     m_ink.clear();
 }
 
@@ -170,7 +183,9 @@ void ChartPicture::composeOnWindow()
         const QRect r = m_stale.band(first, first + band - 1);
         if (r.isEmpty())
             continue;
-        andSurfacesInto(DisplayImage, m_window, TraceLayer, GridOverlay, r);
+        forEachStrip(m_stale, r.left(), r.right(), [this](const QRect& part) {
+            andSurfacesInto(DisplayImage, m_window, TraceLayer, GridOverlay, part);
+        });
         const QRect joined = run | r;
         if (!run.isEmpty() && (run.right() + 1 != r.left() || 4 * area(joined) > 5 * (area(run) + area(r)))) {
             changed += run;
