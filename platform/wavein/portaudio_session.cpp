@@ -16,14 +16,6 @@ int captureCallback(const void* input, void*, unsigned long frames, const PaStre
     return paContinue;
 }
 
-// Sound arrives in deliveries of 10 ms: two for every 20 ms a program
-// waits between looks for finished buffers, so every look finds new ones
-// however the two clocks drift against each other (a 15 or 20 ms delivery
-// lets looks go empty). The sound client's threads then wake about 70
-// times a second each, where the library's own period (384 frames at
-// 44100 Hz) woke them about 150 times.
-unsigned long framesPerDelivery(uint32_t rate) { return std::max<unsigned long>(rate / 100, 1); }
-
 MmResult toResult(PaError error)
 {
     switch (error) {
@@ -105,7 +97,7 @@ MmResult PortAudioSession::open(const DeviceChoice& choice, uint32_t rate, Captu
     parameters.suggestedLatency = device->latency;
     if (PaError refused = Pa_IsFormatSupported(&parameters, nullptr, rate); refused != paFormatIsSupported)
         return refused == paInvalidDevice || refused == paDeviceUnavailable ? toResult(refused) : result::badFormat;
-    return toResult(Pa_OpenStream(&stream, &parameters, nullptr, rate, framesPerDelivery(rate), paNoFlag,
+    return toResult(Pa_OpenStream(&stream, &parameters, nullptr, rate, paFramesPerBufferUnspecified, paNoFlag,
                                   &captureCallback, &capture));
 }
 
