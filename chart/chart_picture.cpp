@@ -180,12 +180,15 @@ void ChartPicture::composeOnWindow()
     QRect run;
     const auto area = [](const QRect& r) { return int64_t(r.width()) * r.height(); };
     for (int first = 0; first < m_stale.width(); first += band) {
-        const QRect r = m_stale.band(first, first + band - 1);
-        if (r.isEmpty())
-            continue;
-        forEachStrip(m_stale, r.left(), r.right(), [this](const QRect& part) {
+        const int last = std::min(first + band - 1, m_stale.width() - 1);
+        QRect rows;
+        forEachStrip(m_stale, first, last, [this, &rows](const QRect& part) {
             andSurfacesInto(DisplayImage, m_window, TraceLayer, GridOverlay, part);
+            rows |= part;
         });
+        if (rows.isEmpty())
+            continue;
+        const QRect r(first, rows.top(), last - first + 1, rows.height());
         const QRect joined = run | r;
         if (!run.isEmpty() && (run.right() + 1 != r.left() || 4 * area(joined) > 5 * (area(run) + area(r)))) {
             changed += run;

@@ -159,19 +159,20 @@ void WaterfallPicture::drawRelief(const LinePlacement& at, std::span<const int16
         // more than the picture's extent across.
         const int room = risesUp ? std::min(base.y(), m_width) : std::min(base.x(), m_height);
         const int top = std::min(height3D, room);
-        const int storedAlong = risesUp ? storedY(base.y()) : storedX(base.x());
         QRgb* target = &pixel(base);
-        int untilWrap = storedAlong + 1;
-        // The flank's light, 140 + 90 k / height, carried from step to step.
-        const int lightStep = height3D > 0 ? 90 / height3D : 0, lightCarry = height3D > 0 ? 90 % height3D : 0;
+        int untilWrap = (risesUp ? storedY(base.y()) : storedX(base.x())) + 1;
+        // The flank's light, 140 + 90 k / height, carried from step to step
+        // (a flat line is all crest, whatever its light).
+        const int height = std::max(height3D, 1);
+        const int lightStep = 90 / height, lightCarry = 90 % height;
         int light = 140, carried = 0;
         for (int k = 0; k <= top; ++k) {
             if (at.newestInFront || *target == ground)
                 *target = k >= height3D ? surface : shaded(surface, light);
             light += lightStep;
             carried += lightCarry;
-            if (carried >= height3D && height3D > 0) {
-                carried -= height3D;
+            if (carried >= height) {
+                carried -= height;
                 ++light;
             }
             target += riseStep;
