@@ -63,7 +63,7 @@ QJsonObject entryJson(const ClassRegistration& r)
         o.insert("miscStatus", static_cast<qint64>(r.miscStatus));
     if (!r.toolboxBitmap.isEmpty())
         o.insert("toolboxBitmap", r.toolboxBitmap);
-    if (!r.typeLibrary.isNull())
+    if (!r.typeLibrary.isNull() || !r.typeLibraryVersion.isEmpty())
         o.insert("typeLibrary", QJsonObject{{"id", r.typeLibrary.toString()}, {"version", r.typeLibraryVersion}});
     if (!pages.isEmpty())
         o.insert("propertyPages", pages);
@@ -208,8 +208,8 @@ void RegistryDocument::apply(const RegistryChanges& changes)
 {
     QJsonArray classes = m_root.value(classesKey).toArray();
     QJsonArray libraries = m_root.value(librariesKey).toArray();
-    for (const auto& [id, version] : changes.removedTypeLibraries)
-        libraries = without(libraries, [&](const QJsonObject& o) { return isLibrary(o, id, version); });
+    for (const auto& removed : changes.removedTypeLibraries)
+        libraries = without(libraries, [&](const QJsonObject& o) { return isLibrary(o, removed.first, removed.second); });
     for (const QUuid& id : changes.removedClasses)
         classes = without(classes, [&](const QJsonObject& o) { return classIdOf(o) == id; });
     for (const TypeLibraryRegistration& r : changes.typeLibraries)

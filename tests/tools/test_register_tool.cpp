@@ -59,6 +59,8 @@ private slots:
             << QStringList{"--registry", "/proc/none/r.json", "register", chart} << 1
             << "vellarin-register: cannot register " + chart +
                    ": its type library could not be written to /proc/none/r.json (0x80040200)";
+        QTest::newRow("installed path not absolute") << QStringList{"--installed-path", "opt/x.so", "register", chart} << 1
+                                                     << "vellarin-register: --installed-path wants an absolute path, not \"opt/x.so\"";
         QTest::newRow("garbage registry listed") << QStringList{"--registry", garbage(), "list"} << 1
                                                  << "vellarin-register: " + garbage() +
                                                         ": not a component registry: unterminated object at byte 3";
