@@ -66,7 +66,7 @@ WindowExtras::WindowExtras(Form1& window, MessageSink& messages, PathQuestion as
         {"Export Spectrum as CSV...\tCtrl+Shift+E", [this] { exportSpectrum(); }},
         {"Peak Hold On/Off\tCtrl+P", [this] { togglePeakHold(); }},
     };
-    auto* menu = new QMenu(&window);
+    auto* menu = m_menu = new QMenu(&window);
     for (const auto& item : items)
         connect(menu->addAction(QString::fromLatin1(item.text)), &QAction::triggered, this, item.run);
     for (QLabel* label : {window.Label3, window.Label4}) {
