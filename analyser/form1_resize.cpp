@@ -76,10 +76,11 @@ void Form1::setStrips(const layout::Strips& strips)
         return;
     const layout::Strips was = m_strips;
     m_strips = strips;
+    // Taken before the new smallest size, which may already resize the window.
+    const QSizeF outer = outerSizeTwips();
     const TwipsScale scale = TwipsScale::of(this);
     setMinimumSize(scale.toPixelsX(layout::clientWidth + strips.ruler),
                    scale.toPixelsY(layout::clientHeight + strips.scale + strips.readout));
-    const QSizeF outer = outerSizeTwips();
     setOuterSizeTwips({outer.width() + strips.ruler - was.ruler,
                        outer.height() + strips.scale + strips.readout - was.scale - was.readout});
     formResize();
