@@ -4,8 +4,8 @@
 # under Xvfb; the frequency labels' context menu is opened and peak hold
 # switched on from it, and once the sweep has passed the window is saved.
 # Then, by their keys: the scales with the Blackman-Harris window; the peak
-# readout with Fast averaging on a steady tone of 990.6 Hz; and Help, its
-# About window (opened from the menu) beside the list of keys and gestures.
+# readout with Fast averaging on a steady tone of 990.6 Hz; and Help, the
+# list of keys and gestures above its About window (opened from the menu).
 # Needs xdotool (installed here when missing) and ImageMagick's import.
 #
 #   bench/analyser/extras_screenshots.sh OUTPUT-FOLDER [build folder]
@@ -43,7 +43,8 @@ eval "$geometry"
 import -window root -crop "${WIDTH}x${HEIGHT}+0+0" "$out/scales.png"
 
 # A steady tone instead of the sweep, read by the peak readout.
-kill "$sweep_player"
+# The player loop and the player it started, by their ids.
+kill "$sweep_player" $(pgrep -P "$sweep_player" || true)
 sox -n -r 44100 -c 1 -b 16 "$desk/tone.wav" synth 10 sine 990.6 vol 0.25
 (while true; do paplay -d t "$desk/tone.wav" 2>/dev/null || sleep 1; done) &
 desk_pids+=($!)
@@ -52,16 +53,21 @@ sleep 5
 eval "$(xdotool getwindowgeometry --shell "$main")"
 import -window root -crop "${WIDTH}x${HEIGHT}+0+0" "$out/peak-readout.png"
 
-# Help: About from the menu's last item, the keys list from F1, side by side.
-xdotool mousemove 990 $((318 + 22)) click 3
+# Help: the keys list from F1, and About from the menu's last item (the
+# labels now lie lower and further right, by the scales' strips), one
+# above the other.
+xdotool key F1
+sleep 1
+xdotool mousemove 1030 336 click 3
 sleep 1
 xdotool key Up Right Down Return
 sleep 1
-xdotool key F1
-sleep 1
-about=$(xdotool search --onlyvisible --name "About Vellarin" | head -1)
 keys=$(xdotool search --onlyvisible --name "Keys and Mouse" | head -1)
-xdotool windowmove "$about" 20 20 windowmove "$keys" 20 330
+about=$(xdotool search --onlyvisible --name "About Vellarin" | head -1)
+# Apart, so neither hides part of the other.
+xdotool windowmove "$keys" 0 0 windowmove "$about" 1500 0
 sleep 1
-import -window root -crop 760x860+0+0 "$out/help.png"
+import -window "$keys" "$desk/keys.png"
+import -window "$about" "$desk/about.png"
+convert "$desk/keys.png" "$desk/about.png" -background white -gravity west -append "$out/help.png"
 ls "$out"
