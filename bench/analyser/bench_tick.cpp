@@ -5,6 +5,7 @@
 #include "counting_allocator.h"
 #include "extras/spectrum_treatment.h"
 #include "form1.h"
+#include "levels.h"
 
 #include <scripted_wavein.h>
 
@@ -111,6 +112,39 @@ BENCHMARK(tick)
     ->ArgsProduct({{1024, 2048, 4096, 8192, 16384}, {0, 1, 2}})
     ->Unit(benchmark::kMicrosecond)
     ->MinTime(0.3)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// The frame's own share: weighing the samples and turning the transform into
+// levels, plain (the designed loop and levels), windowed, and windowed and averaged.
+void frameWork(benchmark::State& state)
+{
+    const auto n = int32_t(state.range(0));
+    const std::vector<int16_t>& sound = soundTable();
+    const std::span<const int16_t> samples(sound.data(), size_t(n));
+    std::vector<double> fftData(2 * size_t(n) + 2), spectrum(2 * size_t(n) + 2);
+    for (size_t i = 0; i < spectrum.size(); ++i)
+        spectrum[i] = sound[i % sound.size()] * 40.0;
+    std::vector<int16_t> levels(size_t(n) / 2 + 1);
+    SpectrumTreatment treatment;
+    treat(treatment, state.range(1));
+    for (auto _ : state) {
+        if (!treatment.weighFrame(samples, fftData))
+            for (int32_t i = 0; i < n; ++i) {
+                fftData[2 * size_t(i)] = samples[size_t(i)];
+                fftData[2 * size_t(i) + 1] = 0.0;
+            }
+        if (!treatment.computeLevels(spectrum, n, {512, 44100, false}, levels))
+            computeBinLevels(spectrum, n, levels);
+        benchmark::DoNotOptimize(levels.data());
+        benchmark::DoNotOptimize(fftData.data());
+    }
+}
+
+BENCHMARK(frameWork)
+    ->ArgNames({"N", "analysis"})
+    ->ArgsProduct({{1024, 16384}, {0, 1, 2}})
+    ->Unit(benchmark::kMicrosecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
