@@ -70,7 +70,13 @@ AnalysisExtras::AnalysisExtras(Form1& window, QMenu& menu, QSettings* remembered
     restore();
 }
 
-AnalysisExtras::~AnalysisExtras() { m_window.setFrameExtras(nullptr); }
+AnalysisExtras::~AnalysisExtras()
+{
+    // The window leaves as designed, so the size remembered for it is that of
+    // the window without the strips; they are added again when restored.
+    m_window.setStrips({});
+    m_window.setFrameExtras(nullptr);
+}
 
 void AnalysisExtras::buildMenu(QMenu& menu)
 {

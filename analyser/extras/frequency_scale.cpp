@@ -37,12 +37,12 @@ std::optional<AxisTicks> parseAxisCommand(const QString& command)
     if (fields.size() < 6 || !fields[0].startsWith(u'X'))
         return std::nullopt;
     AxisTicks t;
-    t.mode = int(fields[1].toDouble());
+    t.mode = int(std::clamp(fields[1].toDouble(), -1.0, 3.0));
     t.max = fields[2].toDouble();
     t.min = fields[3].toDouble();
-    const int count = int(fields[4].toDouble());
+    const double count = fields[4].toDouble();
     t.points = std::trunc(fields[5].toDouble());
-    for (int i = 6; i < fields.size() && int(t.values.size()) < std::min(count, int(t.points)); ++i)
+    for (int i = 6; i < fields.size() && double(t.values.size()) < std::min(count, t.points); ++i)
         t.values.push_back(fields[i].trimmed().toDouble());
     return t;
 }
@@ -88,7 +88,8 @@ AxisTicks roundTicks(const FrequencyAxis& a)
 std::vector<ScaleMark> frequencyMarks(const FrequencyAxis& a)
 {
     std::vector<ScaleMark> marks;
-    if (a.columns <= 0 || a.fftSize <= 0 || !(a.sampleRate > 0))
+    // A typed rate may be anything; one without a finite value has no scale.
+    if (a.columns <= 0 || a.fftSize <= 0 || !(a.sampleRate > 0) || !std::isfinite(a.sampleRate))
         return marks;
     if (a.scaling == LogScaling || a.scaling == FullFitScaling) {
         const std::optional<AxisTicks> sent = a.axisCommand ? parseAxisCommand(*a.axisCommand) : std::nullopt;
@@ -103,9 +104,12 @@ std::vector<ScaleMark> frequencyMarks(const FrequencyAxis& a)
     const double hertzPerColumn = a.sampleRate / a.fftSize;
     const double step = roundStepAbove(labelSpacing * hertzPerColumn);
     const double lowest = a.firstBin * hertzPerColumn;
-    for (double f = std::ceil(lowest / step) * step; ; f += step) {
+    // Counted rather than stepped, so rounding cannot stall the walk.
+    const double first = std::ceil(lowest / step);
+    for (int i = 0; i <= a.columns; ++i) {
+        const double f = (first + i) * step;
         const double column = f / hertzPerColumn - a.firstBin + 1;
-        if (column >= a.columns || f > a.sampleRate / 2)
+        if (!(column < a.columns) || f > a.sampleRate / 2)
             break;
         marks.push_back({int(std::lround(column)), f, true});
     }

@@ -20,7 +20,7 @@ std::vector<RulerMark> rulerMarks(const LevelAxis& a, double minSpacing)
     const int64_t centre = (int64_t(a.ymin) + a.ymax) / 2;
     const int64_t halfRange = (int64_t(a.ymax) - a.ymin) / 2;
     const int32_t halfHeight = a.height / 2;
-    if (halfRange <= 0 || halfHeight <= 0)
+    if (halfRange <= 0 || halfHeight <= 0 || !(minSpacing > 0))
         return marks;
     const double rowsPerDecibel = double(halfHeight) / double(halfRange) * levelsPerDecibel;
     const auto rowOf = [&](double db) { return halfHeight - (db * levelsPerDecibel - double(centre)) * halfHeight / double(halfRange); };
@@ -34,8 +34,12 @@ std::vector<RulerMark> rulerMarks(const LevelAxis& a, double minSpacing)
         }
     const double top = (double(centre) + double(halfRange)) / levelsPerDecibel;
     const double bottom = (double(centre) - double(halfRange) * (a.height - halfHeight) / halfHeight) / levelsPerDecibel;
-    for (double db = std::floor(top / step) * step; db >= bottom; db -= step)
+    // Counted rather than stepped, so rounding cannot stall the walk down.
+    const double first = std::floor(top / step);
+    for (int i = 0; i <= a.height && (first - i) * step >= bottom; ++i) {
+        const double db = (first - i) * step;
         marks.push_back({rowOf(db), std::fabs(db) < step / 2 ? 0.0 : db});
+    }
     return marks;
 }
 

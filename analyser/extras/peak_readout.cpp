@@ -37,6 +37,8 @@ QString noteText(double hertz)
     if (!(hertz > 0) || !std::isfinite(hertz))
         return {};
     const double midi = 69.0 + 12.0 * std::log2(hertz / 440.0);
+    if (std::fabs(midi) > 1000)
+        return {};
     const double nearest = std::round(midi);
     const int cents = int(std::lround(100.0 * (midi - nearest)));
     const auto note = int64_t(nearest);

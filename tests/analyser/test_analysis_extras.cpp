@@ -25,6 +25,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 using namespace vellarin;
@@ -210,6 +211,23 @@ private slots:
                      }), qPrintable(QString("%1 Hz").arg(m.hertz)));
     }
 
+    void noScale_data()
+    {
+        QTest::addColumn<double>("rate");
+        QTest::addColumn<int>("scaling");
+        QTest::newRow("rate typed past any number") << std::numeric_limits<double>::infinity() << 0;
+        QTest::newRow("rate not a number") << std::numeric_limits<double>::quiet_NaN() << 1;
+        QTest::newRow("no rate") << 0.0 << 2;
+    }
+
+    // A rate typed into the drop-down that is no rate leaves the scale empty, at once.
+    void noScale()
+    {
+        QFETCH(double, rate);
+        QFETCH(int, scaling);
+        QVERIFY(vellarin::frequencyMarks({int16_t(scaling), 1024, rate, 0, 500, std::nullopt}).empty());
+    }
+
     void ruler_data()
     {
         QTest::addColumn<int>("ymin");
@@ -389,11 +407,15 @@ private slots:
         {
             LiveWindow w;
             QMenu menu;
-            AnalysisExtras extras(*w.window, menu, &settings);
-            extras.setWindowFunction(WindowFunction::flatTop);
-            extras.setAveraging(Averaging::slow);
-            extras.setScalesShown(true);
-            extras.setPeakReadoutShown(true);
+            const QSize designed = w.window->size();
+            auto extras = std::make_unique<AnalysisExtras>(*w.window, menu, &settings);
+            extras->setWindowFunction(WindowFunction::flatTop);
+            extras->setAveraging(Averaging::slow);
+            extras->setScalesShown(true);
+            extras->setPeakReadoutShown(true);
+            // The window's size is remembered without the strips, which come back with them.
+            extras.reset();
+            QCOMPARE(w.window->size(), designed);
         }
         for (QSettings* remembered : {&settings, (QSettings*)nullptr}) {
             LiveWindow w;
