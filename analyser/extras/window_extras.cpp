@@ -19,7 +19,8 @@ namespace {
 const char* const extrasHelp =
     "Right-click for pictures and the spectrum as CSV.\n"
     "Ctrl+S saves the window as a picture, Ctrl+Shift+E exports the spectrum,\n"
-    "Ctrl+P holds the peaks, F5 starts and stops capturing.";
+    "Ctrl+P holds the peaks, F5 starts and stops capturing.\n"
+    "F1 lists every key.";
 
 QString askWithDialog(QWidget* parent, const QString& title, const QString& suggested, const QString& filter)
 {

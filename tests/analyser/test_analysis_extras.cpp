@@ -399,6 +399,45 @@ private slots:
         QCOMPARE(happened, effect);
     }
 
+    void menu_data()
+    {
+        QTest::addColumn<QStringList>("path");
+        QTest::addColumn<QString>("effect");
+        QTest::newRow("window function") << QStringList{"Window Function (Ctrl+W)", "Hann"} << "window function";
+        QTest::newRow("averaging") << QStringList{"Averaging (Ctrl+T)", "Fast (125 ms)"} << "averaging";
+        QTest::newRow("scales") << QStringList{"Scales\tCtrl+L"} << "scales";
+        QTest::newRow("peak readout") << QStringList{"Peak Readout\tCtrl+N"} << "peak readout";
+        QTest::newRow("keys") << QStringList{"Help", "Keys and Mouse...\tF1"} << "Keys and Mouse";
+        QTest::newRow("about") << QStringList{"Help", "About Vellarin..."} << "About Vellarin";
+    }
+
+    // Each is in the frequency labels' menu, and its check mark tells what is on.
+    void menu()
+    {
+        QFETCH(QStringList, path);
+        QFETCH(QString, effect);
+        Analysed w;
+        QMenu* menu = &w.menu;
+        QAction* item = nullptr;
+        for (const QString& text : path) {
+            const auto actions = menu->actions();
+            const auto found = std::find_if(actions.begin(), actions.end(), [&](QAction* a) { return a->text() == text; });
+            QVERIFY2(found != actions.end(), qPrintable(text));
+            item = *found;
+            menu = item->menu();
+        }
+        item->trigger();
+        const QDialog* dialog = w.window->findChild<QDialog*>();
+        const QString happened = w.extras.windowFunction() == WindowFunction::hann ? "window function"
+                                 : w.extras.averaging() == Averaging::fast     ? "averaging"
+                                 : w.extras.scalesShown()                      ? "scales"
+                                 : w.extras.peakReadoutShown()                 ? "peak readout"
+                                 : dialog && dialog->isVisible()               ? dialog->windowTitle()
+                                                                               : "nothing";
+        QCOMPARE(happened, effect);
+        QCOMPARE(item->isChecked(), item->isCheckable());
+    }
+
     // The choices are kept, and come back on the next run unless told not to.
     void remembered()
     {
