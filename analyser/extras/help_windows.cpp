@@ -56,8 +56,9 @@ std::span<const KeyHelp> keyHelp() { return keys; }
 QString componentVersion(const QString& moduleName, const QUuid& classId)
 {
     // The module the window's components come from: the registered one, else the one beside the program.
-    const auto registered = automation::findRegisteredClass(classId);
-    const QString path = registered ? registered->modulePath : automation::modulePathForName(moduleName);
+    const auto registered = automation::registeredClasses(classId);
+    const QString path =
+        registered.empty() ? automation::modulePathForName(moduleName) : registered.front().modulePath;
     automation::HResult result = automation::hr::ok;
     const automation::ModuleVersion* version = automation::moduleVersion(path, result);
     if (!version)
