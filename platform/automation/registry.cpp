@@ -12,8 +12,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
-#ifndef AUTOMATION_SYSTEM_REGISTRY_FROM_PROGRAM
-#define AUTOMATION_SYSTEM_REGISTRY_FROM_PROGRAM "../share/vellarin/components.json"
+#ifndef AUTOMATION_SYSTEM_REGISTRY_FROM_LIBRARY
+#define AUTOMATION_SYSTEM_REGISTRY_FROM_LIBRARY "../share/vellarin/components.json"
 #endif
 
 namespace automation {
@@ -88,7 +88,7 @@ QString ComponentRegistry::systemPath()
 {
     if (QString overridden = fromEnvironment(systemPathVariable); !overridden.isEmpty())
         return overridden;
-    return QDir::cleanPath(programDirectory() + u'/' + QStringLiteral(AUTOMATION_SYSTEM_REGISTRY_FROM_PROGRAM));
+    return QDir::cleanPath(libraryDirectory() + u'/' + QStringLiteral(AUTOMATION_SYSTEM_REGISTRY_FROM_LIBRARY));
 }
 
 ComponentRegistry::ComponentRegistry(QString path) : m_path(std::move(path)) {}

@@ -4,6 +4,7 @@
 // the whole installation, written when the program is installed. Tests point
 // them elsewhere with the AUTOMATION_REGISTRY and AUTOMATION_SYSTEM_REGISTRY
 // environment variables.
+#include "export.h"
 #include "hresult.h"
 
 #include <QString>
@@ -35,13 +36,13 @@ struct TypeLibraryRegistration {
     QString modulePath;  // the module that carries it
 };
 
-class ComponentRegistry {
+class AUTOMATION_EXPORT ComponentRegistry {
 public:
     static constexpr const char* pathVariable = "AUTOMATION_REGISTRY";
     static constexpr const char* systemPathVariable = "AUTOMATION_SYSTEM_REGISTRY";
     static QString defaultPath();
-    // Beside the installed program, at the same place relative to it as the
-    // install put it.
+    // At the same place relative to the component layer's library as the
+    // install put it, so any program using an installed layer finds it.
     static QString systemPath();
 
     explicit ComponentRegistry(QString path = defaultPath());
@@ -72,8 +73,8 @@ private:
 };
 
 // The per-user registry first, then the system-wide one.
-std::optional<ClassRegistration> findRegisteredClass(const QUuid& classId);
-std::optional<ClassRegistration> findRegisteredProgId(const QString& progId);
-std::optional<TypeLibraryRegistration> findRegisteredTypeLibrary(const QUuid& libraryId, const QString& version);
+AUTOMATION_EXPORT std::optional<ClassRegistration> findRegisteredClass(const QUuid& classId);
+AUTOMATION_EXPORT std::optional<ClassRegistration> findRegisteredProgId(const QString& progId);
+AUTOMATION_EXPORT std::optional<TypeLibraryRegistration> findRegisteredTypeLibrary(const QUuid& libraryId, const QString& version);
 
 }  // namespace automation
