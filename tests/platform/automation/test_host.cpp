@@ -3,7 +3,9 @@
 #include <automation/host.h>
 #include <automation/registry.h>
 
+#include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -57,27 +59,44 @@ private slots:
     }
 
     // The per-user registry, then the system-wide one, then the module the
-    // caller names; the first that knows the class decides.
+    // caller names, in the installed module folder before beside the
+    // program; the first that knows the class decides. `installed` puts a
+    // file that is no module where the installed folder would hold it.
     void findsTheModule_data()
     {
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("system");
         QTest::addColumn<QString>("named");
+        QTest::addColumn<bool>("installed");
         QTest::addColumn<int>("expected");
         const QString sample = sampleModulePath(), missing = "/nonexistent/libnothing.so";
-        QTest::newRow("system-wide only") << QString() << sample << QString() << hr::ok;
-        QTest::newRow("per-user overrides system-wide") << missing << sample << QString() << hr::moduleNotFound;
-        QTest::newRow("registered beats named") << QString() << missing << "samplecomponent" << hr::moduleNotFound;
-        QTest::newRow("named, beside the program") << QString() << QString() << "samplecomponent" << hr::ok;
-        QTest::newRow("named by path") << QString() << QString() << sample << hr::ok;
-        QTest::newRow("nowhere") << QString() << QString() << QString() << hr::classNotRegistered;
+        QTest::newRow("system-wide only") << QString() << sample << QString() << false << hr::ok;
+        QTest::newRow("per-user overrides system-wide") << missing << sample << QString() << false << hr::moduleNotFound;
+        QTest::newRow("registered beats named") << QString() << missing << "samplecomponent" << false << hr::moduleNotFound;
+        QTest::newRow("named, beside the program") << QString() << QString() << "samplecomponent" << false << hr::ok;
+        QTest::newRow("named, installed folder first") << QString() << QString() << "samplecomponent" << true
+                                                       << hr::errorInModule;
+        QTest::newRow("named by path") << QString() << QString() << sample << false << hr::ok;
+        QTest::newRow("nowhere") << QString() << QString() << QString() << false << hr::classNotRegistered;
     }
     void findsTheModule()
     {
         QFETCH(QString, user);
         QFETCH(QString, system);
         QFETCH(QString, named);
+        QFETCH(bool, installed);
         QFETCH(int, expected);
+        const QString installedCopy = moduleFolder() + "/libsamplecomponent.so";
+        const auto cleanUp = qScopeGuard([&] {
+            QFile::remove(installedCopy);
+            QDir().rmdir(moduleFolder());
+        });
+        if (installed) {
+            QVERIFY(QDir().mkpath(moduleFolder()));
+            QFile f(installedCopy);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("not a module");
+        }
         ComponentRegistry perUser, systemWide(ComponentRegistry::systemPath());
         QCOMPARE(perUser.unregisterClass(sample::classId), hr::ok);
         if (!user.isEmpty())
