@@ -74,7 +74,7 @@ int main(int argc, char** argv)
 
     std::vector<std::pair<DispId, Variant>> setup = {{id::ScrollMode, Variant::fromBool(true)},
         {id::ChannelMask, Variant(int32_t(0b11))}, {id::GridSpacingX, Variant(int16_t(50))},
-        {id::PGrid, Variant(int32_t(0xD0D0D0))}, {id::ChartText, Variant("drag: cross-hair, wheel: zoom")}};
+        {id::PGrid, Variant(int32_t(0xD0D0D0))}, {id::ChartText, Variant("wheel: zoom, right: cross-hair")}};
     for (const auto& [member, value] : setup)
         if (HResult r = dispatch->put(member, value); failed(r))
             return fail("putting a property", r);
