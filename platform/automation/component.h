@@ -54,9 +54,9 @@ public:
 using ComponentPtr = std::unique_ptr<Component>;
 
 // Counts the live objects and the host's locks of one module, for its
-// can-unload-now answer. Each module keeps its own counters: entry points
-// alone are exported.
-class ModuleObjectCount {
+// can-unload-now answer. Each module keeps its own counters, never the
+// process's one copy of the shared layer.
+class AUTOMATION_MODULE_LOCAL ModuleObjectCount {
 public:
     static std::atomic<int>& live()
     {

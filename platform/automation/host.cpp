@@ -2,11 +2,18 @@
 
 #include "registry.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
 #include <QMutex>
 
 #include <map>
+
+#include <dlfcn.h>
+
+#ifndef AUTOMATION_MODULE_FOLDER_FROM_LIBRARY
+#define AUTOMATION_MODULE_FOLDER_FROM_LIBRARY "vellarin"
+#endif
 
 namespace automation {
 
@@ -51,11 +58,25 @@ template <class Fn> Fn entryPoint(const QString& modulePath, const char* symbol,
 
 QString programDirectory() { return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2); }
 
+QString libraryDirectory()
+{
+    // This function is part of the layer, so the object holding it is the layer.
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&libraryDirectory), &info) == 0 || !info.dli_fname)
+        return programDirectory();
+    return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).canonicalPath();
+}
+
+QString moduleFolder() { return QDir::cleanPath(libraryDirectory() + QStringLiteral("/" AUTOMATION_MODULE_FOLDER_FROM_LIBRARY)); }
+
 QString modulePathForName(const QString& moduleName)
 {
     if (moduleName.contains(u'/'))
         return moduleName;
-    return programDirectory() + QStringLiteral("/lib") + moduleName + QStringLiteral(".so");
+    const QString file = QStringLiteral("/lib") + moduleName + QStringLiteral(".so");
+    if (const QString installed = moduleFolder() + file; QFileInfo::exists(installed))
+        return installed;
+    return programDirectory() + file;
 }
 
 namespace {

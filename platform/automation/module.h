@@ -53,17 +53,13 @@ using GetVersionFn = const ModuleVersion* (*)();
 using GetPictureFn = ModulePicture (*)(int number);
 }
 
-// The bodies of the entry points, for the module described.
-namespace module {
-HResult getClassObject(const ModuleDescription& m, const QUuid* classId, ClassFactory** out);
-HResult canUnloadNow();
-// Type library first, then each class, into the per-user registry; 0, or
-// hr::typeLibRegistration or hr::classRegistration for the step that failed.
-HResult registerServer(const ModuleDescription& m);
-HResult unregisterServer(const ModuleDescription& m);
-}  // namespace module
-
 }  // namespace automation
+
+// The bodies of the entry points, for the module described: registration
+// writes the type library first, then each class, into the per-user
+// registry, and answers 0, or hr::typeLibRegistration or
+// hr::classRegistration for the step that failed.
+#include "module_entry_points.h"
 
 #define AUTOMATION_MODULE_EXPORT extern "C" __attribute__((visibility("default")))
 

@@ -66,6 +66,8 @@ bool StreamLoadExchange::take(uint32_t& out, int bytes)
     return true;
 }
 
+BagExchangeBase::~BagExchangeBase() = default;
+
 QString BagExchangeBase::keyFor(const char* name)
 {
     const QString plain = QString::fromLatin1(name);

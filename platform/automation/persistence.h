@@ -16,7 +16,7 @@ public:
     virtual void write(const QString& name, const Variant& value) = 0;
 };
 
-class MemoryPropertyBag : public PropertyBag {
+class AUTOMATION_EXPORT MemoryPropertyBag : public PropertyBag {
 public:
     std::optional<Variant> read(const QString& name) const override;
     void write(const QString& name, const Variant& value) override;
@@ -58,7 +58,7 @@ public:
 };
 
 // Reset: every field takes its default.
-class DefaultsExchange final : public PropertyExchange {
+class AUTOMATION_EXPORT DefaultsExchange final : public PropertyExchange {
 public:
     bool isLoading() const override { return true; }
     void boolean(const char*, int16_t& v, int16_t d) override;
@@ -68,7 +68,7 @@ public:
 };
 
 // Byte-stream form: little-endian, no names, no padding; a boolean is one byte.
-class StreamSaveExchange final : public PropertyExchange {
+class AUTOMATION_EXPORT StreamSaveExchange final : public PropertyExchange {
 public:
     explicit StreamSaveExchange(QByteArray& out) : m_out(out) {}
     bool isLoading() const override { return false; }
@@ -84,7 +84,7 @@ private:
 
 // Reads the byte-stream form. A field the stream no longer holds takes its
 // default, and the reader remembers that the stream ran short.
-class StreamLoadExchange final : public PropertyExchange {
+class AUTOMATION_EXPORT StreamLoadExchange final : public PropertyExchange {
 public:
     explicit StreamLoadExchange(QByteArrayView in) : m_in(in) {}
     bool isLoading() const override { return true; }
@@ -105,7 +105,10 @@ private:
 // name keeps one value per key, so the n-th use of a name (n >= 2) is kept
 // under "name#n". The first use keeps the plain name, which is what a reader
 // that knows only the plain names expects to find.
-class BagExchangeBase : public PropertyExchange {
+class AUTOMATION_EXPORT BagExchangeBase : public PropertyExchange {
+public:
+    ~BagExchangeBase() override;  // out of line: the layer alone holds the class's table
+
 protected:
     QString keyFor(const char* name);
 
@@ -113,7 +116,7 @@ private:
     QHash<QString, int> m_uses;
 };
 
-class BagSaveExchange final : public BagExchangeBase {
+class AUTOMATION_EXPORT BagSaveExchange final : public BagExchangeBase {
 public:
     explicit BagSaveExchange(PropertyBag& bag) : m_bag(bag) {}
     bool isLoading() const override { return false; }
@@ -126,7 +129,7 @@ private:
     PropertyBag& m_bag;
 };
 
-class BagLoadExchange final : public BagExchangeBase {
+class AUTOMATION_EXPORT BagLoadExchange final : public BagExchangeBase {
 public:
     explicit BagLoadExchange(const PropertyBag& bag) : m_bag(bag) {}
     bool isLoading() const override { return true; }

@@ -12,8 +12,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
-#ifndef AUTOMATION_SYSTEM_REGISTRY_FROM_PROGRAM
-#define AUTOMATION_SYSTEM_REGISTRY_FROM_PROGRAM "../share/vellarin"
+#ifndef AUTOMATION_SYSTEM_REGISTRY_FROM_LIBRARY
+#define AUTOMATION_SYSTEM_REGISTRY_FROM_LIBRARY "../share/vellarin"
 #endif
 
 namespace automation {
@@ -236,7 +236,7 @@ QString ComponentRegistry::systemDirectory()
 {
     if (QString overridden = fromEnvironment(systemPathVariable); !overridden.isEmpty())
         return overridden;
-    return QDir::cleanPath(programDirectory() + u'/' + QStringLiteral(AUTOMATION_SYSTEM_REGISTRY_FROM_PROGRAM));
+    return QDir::cleanPath(libraryDirectory() + u'/' + QStringLiteral(AUTOMATION_SYSTEM_REGISTRY_FROM_LIBRARY));
 }
 
 QString ComponentRegistry::systemPath() { return systemDirectory() + QStringLiteral("/components.json"); }

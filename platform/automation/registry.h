@@ -13,6 +13,7 @@
 // whatever folder a program happens to start in, and load a stranger's
 // library from there. Such entries are refused when written and ignored when
 // read.
+#include "export.h"
 #include "hresult.h"
 
 #include <QByteArray>
@@ -65,7 +66,7 @@ struct RegistryChanges {
 // A registry file's contents. The whole document is kept, so a rewrite
 // leaves whatever this reader does not know as it was: other top-level keys,
 // other keys of an entry, entries whose identity does not parse.
-class RegistryDocument {
+class AUTOMATION_EXPORT RegistryDocument {
 public:
     // False, with what is wrong, when the bytes are not a registry. A file
     // of no bytes is an empty registry: nothing in it can be lost.
@@ -85,13 +86,14 @@ private:
     QJsonObject m_root;
 };
 
-class ComponentRegistry {
+class AUTOMATION_EXPORT ComponentRegistry {
 public:
     static constexpr const char* pathVariable = "AUTOMATION_REGISTRY";
     static constexpr const char* systemPathVariable = "AUTOMATION_SYSTEM_REGISTRY";
     static QString defaultPath();
-    // The system-wide folder: beside the installed program, at the same place
-    // relative to it as the install put it.
+    // The system-wide folder: at the same place relative to the component
+    // layer's library as the install put it, so any program using an
+    // installed layer finds it.
     static QString systemDirectory();
     // The administrator's file in it, and the folder of the packages' drop-ins.
     static QString systemPath();
@@ -131,9 +133,9 @@ private:
 
 // Every usable entry for a class, in lookup order; the caller takes the first
 // whose module is there.
-std::vector<ClassRegistration> registeredClasses(const QUuid& classId);
-std::vector<ClassRegistration> registeredProgIds(const QString& progId);
+AUTOMATION_EXPORT std::vector<ClassRegistration> registeredClasses(const QUuid& classId);
+AUTOMATION_EXPORT std::vector<ClassRegistration> registeredProgIds(const QString& progId);
 // The first entry whose module is there.
-std::optional<TypeLibraryRegistration> findRegisteredTypeLibrary(const QUuid& libraryId, const QString& version);
+AUTOMATION_EXPORT std::optional<TypeLibraryRegistration> findRegisteredTypeLibrary(const QUuid& libraryId, const QString& version);
 
 }  // namespace automation

@@ -1,6 +1,7 @@
 #pragma once
 // Automation values: the self-describing values that cross every late-bound
 // call between a host and its components.
+#include "export.h"
 #include "hresult.h"
 
 #include <QString>
@@ -42,7 +43,7 @@ struct ArrayBound {
 // A multi-dimensional array. Dimensions are listed in declaration order and
 // the first index varies fastest in memory, so a (channel, point) array keeps
 // the channels of one point next to each other.
-struct SafeArray {
+struct AUTOMATION_EXPORT SafeArray {
     VarType elementType = vtI2;
     std::vector<ArrayBound> bounds;
     std::vector<int16_t> shorts;   // elements of an vtI2 array
@@ -71,7 +72,7 @@ struct ByRef {
     void* address = nullptr;
 };
 
-class Variant {
+class AUTOMATION_EXPORT Variant {
 public:
     Variant() = default;
     Variant(int16_t v) : m_value(v) {}
@@ -111,19 +112,19 @@ private:
 // Coerces a value to a scalar type the way late-bound calls coerce their
 // arguments: numbers round half to even, out-of-range values overflow,
 // strings are parsed, booleans are -1/0. A scalar reference is read through.
-HResult changeType(const Variant& in, VarType target, Variant& out);
+AUTOMATION_EXPORT HResult changeType(const Variant& in, VarType target, Variant& out);
 
 // Convenience readers for values already coerced to their declared type.
-int16_t asShort(const Variant& v);
-int32_t asLong(const Variant& v);
-double asDouble(const Variant& v);
-bool asBool(const Variant& v);
-QString asString(const Variant& v);
+AUTOMATION_EXPORT int16_t asShort(const Variant& v);
+AUTOMATION_EXPORT int32_t asLong(const Variant& v);
+AUTOMATION_EXPORT double asDouble(const Variant& v);
+AUTOMATION_EXPORT bool asBool(const Variant& v);
+AUTOMATION_EXPORT QString asString(const Variant& v);
 
 // The conversions the components rely on, kept in one place.
-int16_t low16(int32_t v);                     // keep the low 16 bits, signed
-int16_t truncateToLow16(double v);            // toward zero, then the low 16 bits
-int32_t truncateToLong(double v);             // toward zero, saturating at the int32 range
-std::optional<int32_t> roundHalfEven32(double v);  // nothing when out of range or NaN
+AUTOMATION_EXPORT int16_t low16(int32_t v);                     // keep the low 16 bits, signed
+AUTOMATION_EXPORT int16_t truncateToLow16(double v);            // toward zero, then the low 16 bits
+AUTOMATION_EXPORT int32_t truncateToLong(double v);             // toward zero, saturating at the int32 range
+AUTOMATION_EXPORT std::optional<int32_t> roundHalfEven32(double v);  // nothing when out of range or NaN
 
 }  // namespace automation

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -68,25 +69,28 @@ private slots:
         QTest::addColumn<QString>("admin");
         QTest::addColumn<QStringList>("dropIns");  // "file name=module"
         QTest::addColumn<QString>("named");
+        QTest::addColumn<bool>("installed");
         QTest::addColumn<int>("expected");
-        QTest::newRow("system-wide only") << "" << "sample" << QStringList{} << "" << hr::ok;
-        QTest::newRow("per-user beats system-wide") << "text" << "sample" << QStringList{} << "" << hr::errorInModule;
-        QTest::newRow("stale per-user falls through") << "missing" << "sample" << QStringList{} << "" << hr::ok;
+        QTest::newRow("system-wide only") << "" << "sample" << QStringList{} << "" << false << hr::ok;
+        QTest::newRow("per-user beats system-wide") << "text" << "sample" << QStringList{} << "" << false << hr::errorInModule;
+        QTest::newRow("stale per-user falls through") << "missing" << "sample" << QStringList{} << "" << false << hr::ok;
         QTest::newRow("stale system-wide falls through to the named")
-            << "" << "missing" << QStringList{} << "samplecomponent" << hr::ok;
+            << "" << "missing" << QStringList{} << "samplecomponent" << false << hr::ok;
         QTest::newRow("stale everywhere") << "missing" << "missing" << QStringList{"a.json=missing"} << ""
-                                          << hr::classNotRegistered;
+                                          << false << hr::classNotRegistered;
         QTest::newRow("administrator's file beats drop-ins") << "" << "text" << QStringList{"a.json=sample"} << ""
-                                                             << hr::errorInModule;
+                                                             << false << hr::errorInModule;
         QTest::newRow("drop-in first by name decides") << "" << "" << QStringList{"20-b.json=sample", "10-a.json=text"}
-                                                       << "" << hr::errorInModule;
+                                                       << "" << false << hr::errorInModule;
         QTest::newRow("drop-in first by name decides, other way")
-            << "" << "" << QStringList{"20-b.json=text", "10-a.json=sample"} << "" << hr::ok;
+            << "" << "" << QStringList{"20-b.json=text", "10-a.json=sample"} << "" << false << hr::ok;
         QTest::newRow("registered beats named") << "" << "text" << QStringList{} << "samplecomponent"
-                                                << hr::errorInModule;
-        QTest::newRow("named, beside the program") << "" << "" << QStringList{} << "samplecomponent" << hr::ok;
-        QTest::newRow("named by path") << "" << "" << QStringList{} << sampleModulePath() << hr::ok;
-        QTest::newRow("nowhere") << "" << "" << QStringList{} << "" << hr::classNotRegistered;
+                                                << false << hr::errorInModule;
+        QTest::newRow("named, beside the program") << "" << "" << QStringList{} << "samplecomponent" << false << hr::ok;
+        QTest::newRow("named, installed folder first") << "" << "" << QStringList{} << "samplecomponent" << true
+                                                       << hr::errorInModule;
+        QTest::newRow("named by path") << "" << "" << QStringList{} << sampleModulePath() << false << hr::ok;
+        QTest::newRow("nowhere") << "" << "" << QStringList{} << "" << false << hr::classNotRegistered;
     }
     void findsTheModule()
     {
@@ -94,7 +98,21 @@ private slots:
         QFETCH(QString, admin);
         QFETCH(QStringList, dropIns);
         QFETCH(QString, named);
+        QFETCH(bool, installed);
         QFETCH(int, expected);
+        // `installed` puts a file that is no module where the installed
+        // module folder would hold the named one.
+        const QString installedCopy = moduleFolder() + "/libsamplecomponent.so";
+        const auto cleanUp = qScopeGuard([&] {
+            QFile::remove(installedCopy);
+            QDir().rmdir(moduleFolder());
+        });
+        if (installed) {
+            QVERIFY(QDir().mkpath(moduleFolder()));
+            QFile f(installedCopy);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("not a module");
+        }
         QTemporaryDir dir;
         const QString text = dir.filePath("libtext.so");
         QFile(text).open(QIODevice::WriteOnly);

@@ -1,5 +1,8 @@
+#pragma once
+// The bodies of a module's entry points. They are compiled into every module
+// that writes AUTOMATION_MODULE, and kept out of the shared layer, because
+// each module counts its own objects and registers its own file.
 #include "module.h"
-
 #include "registry.h"
 
 #include <QFileInfo>
@@ -8,21 +11,25 @@
 
 namespace automation::module {
 
-namespace {
+namespace detail {
 
-// This file is compiled into every module, so the object holding this
-// function is the module being registered.
-QString thisModulePath()
+// Local to each module, so the object holding this function is the module
+// being registered.
+AUTOMATION_MODULE_LOCAL inline QString thisModulePath()
 {
     Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&thisModulePath), &info) == 0 || !info.dli_fname)
+    if (dladdr(reinterpret_cast<void*>(&detail::thisModulePath), &info) == 0 || !info.dli_fname)
         return {};
     return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absoluteFilePath();
 }
 
-ClassRegistration entryFor(const ModuleClass& c, const TypeLibrary* library, const QString& path)
+AUTOMATION_MODULE_LOCAL inline ClassRegistration entryFor(const ModuleClass& c, const TypeLibrary* library, const QString& path)
 {
-    ClassRegistration r{c.classId, QString::fromLatin1(c.progId), QString::fromLatin1(c.typeName), path};
+    ClassRegistration r;
+    r.classId = c.classId;
+    r.progId = QString::fromLatin1(c.progId);
+    r.typeName = QString::fromLatin1(c.typeName);
+    r.modulePath = path;
     r.threading = QString::fromLatin1(c.threading);
     r.miscStatus = c.miscStatus;
     if (c.toolboxBitmap != 0)
@@ -35,9 +42,9 @@ ClassRegistration entryFor(const ModuleClass& c, const TypeLibrary* library, con
     return r;
 }
 
-}  // namespace
+}  // namespace detail
 
-HResult getClassObject(const ModuleDescription& m, const QUuid* classId, ClassFactory** out)
+AUTOMATION_MODULE_LOCAL inline HResult getClassObject(const ModuleDescription& m, const QUuid* classId, ClassFactory** out)
 {
     if (!classId || !out)
         return hr::pointer;
@@ -48,16 +55,16 @@ HResult getClassObject(const ModuleDescription& m, const QUuid* classId, ClassFa
     return *out ? hr::ok : hr::classNotAvailable;
 }
 
-HResult canUnloadNow()
+AUTOMATION_MODULE_LOCAL inline HResult canUnloadNow()
 {
     return ModuleObjectCount::live() == 0 && ModuleObjectCount::locks() == 0 ? hr::ok : hr::falseResult;
 }
 
 // One read-change-write for the whole module, so programs registering at
 // once cannot interleave between its type library and its classes.
-HResult registerServer(const ModuleDescription& m)
+AUTOMATION_MODULE_LOCAL inline HResult registerServer(const ModuleDescription& m)
 {
-    const QString path = thisModulePath();
+    const QString path = detail::thisModulePath();
     if (path.isEmpty())
         return m.typeLibrary ? hr::typeLibRegistration : hr::classRegistration;
     RegistryChanges changes;
@@ -65,11 +72,11 @@ HResult registerServer(const ModuleDescription& m)
         changes.typeLibraries.push_back({library->libraryId, library->version(), library->locale,
                                          QString::fromLatin1(library->help), path});
     for (const ModuleClass& c : m.classes)
-        changes.classes.push_back(entryFor(c, m.typeLibrary, path));
+        changes.classes.push_back(detail::entryFor(c, m.typeLibrary, path));
     return ComponentRegistry().apply(changes);
 }
 
-HResult unregisterServer(const ModuleDescription& m)
+AUTOMATION_MODULE_LOCAL inline HResult unregisterServer(const ModuleDescription& m)
 {
     RegistryChanges changes;
     if (const TypeLibrary* library = m.typeLibrary)
