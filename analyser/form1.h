@@ -6,6 +6,7 @@
 #include "components/cascadra_binding.h"
 #include "components/fourel_binding.h"
 #include "components/trazel_binding.h"
+#include "form1_layout.h"
 #include "message_sink.h"
 #include "readouts.h"
 #include "twips.h"
@@ -26,6 +27,7 @@ class QToolButton;
 namespace vellarin {
 
 class ComponentSite;
+class FrameExtras;
 class PeakHold;
 
 // A zero-filled block of `bytes` bytes, or null when there is no memory.
@@ -76,6 +78,8 @@ public:
     uint64_t framesDrawn() const { return m_framesDrawn; }
     // Peak hold, when a user may switch it on; the window does not own it.
     void setPeakHold(PeakHold* hold) { m_peakHold = hold; }
+    // What the extras do to each frame; the window does not own them.
+    void setFrameExtras(FrameExtras* extras) { m_frameExtras = extras; }
 
     // The chart's and the waterfall's events: the pointer readouts in Label5
     // and the level window the chart's zoom sets.
@@ -87,6 +91,11 @@ public:
     void apply3DView();
     void persistClicked();
     void bestDynamicRange();
+
+    // Strips the extras take beside and under the chart while shown; the
+    // window grows or shrinks by the change, and the chart keeps its size.
+    void setStrips(const layout::Strips& strips);
+    const layout::Strips& strips() const { return m_strips; }
 
     // The window's outer size in twips, the frame included.
     QSizeF outerSizeTwips() const;
@@ -119,7 +128,7 @@ private:
     // and a capture that died given up.
     void closeDevice(bool reportStopFailure);
     void abandonCapture(const QString& message);
-    void drawFrame();
+    void drawFrame(int32_t newSamples);
     void sendChartLine(int16_t* line, int16_t count, int32_t firstBin);
     void prepareTransform();
     void watchOverCapture(int64_t nowMs);
@@ -137,6 +146,8 @@ private:
     bool m_ticking = false;
     uint64_t m_framesDrawn = 0;
     PeakHold* m_peakHold = nullptr;
+    FrameExtras* m_frameExtras = nullptr;
+    layout::Strips m_strips;
 
 public:
     // The controls, by their form names.

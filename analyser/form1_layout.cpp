@@ -13,17 +13,17 @@ constexpr Placement window[] = {
     {"Combo1", 7200, 120, 1095, 315},
     {"Label6", 8400, 120, 855, 255},
     {"Combo2", 9480, 120, 1095, 315},
-    {"Trazel1", 120, 600, 7695, 3615, 0, true},
+    {"Trazel1", 120, 600, 7695, 3615, 0, true, false, true},
     // The scaling options sit flush with the group boxes below them.
     {"LogX", 7920, 600, 2415, 255, 1},
     {"FullFreqX", 7920, 840, 2415, 255, 1},
     {"StandardX", 7920, 1080, 2415, 255, 1},
     {"Frame1", 7920, 1560, 2535, 975, 1},
     {"Frame2", 7920, 2760, 2535, 2295, 1},
-    {"HScroll1", 120, 4320, 7695, 135, 0, true},
-    {"Label3", 120, 4680, 975, 255},
-    {"Label5", 3000, 4680, 2175, 255, 0.5},  // under the middle of the chart
-    {"Label4", 6840, 4680, 975, 255, 1},     // under the chart's right end
+    {"HScroll1", 120, 4320, 7695, 135, 0, true, false, true},
+    {"Label3", 120, 4680, 975, 255, 0, false, false, true},
+    {"Label5", 3000, 4680, 2175, 255, 0.5, false, false, true},  // under the middle of the chart
+    {"Label4", 6840, 4680, 975, 255, 1, false, false, true},     // under the chart's right end
     {"Cascadra1", 120, 5160, 10335, 4215, 0, true, true},
 };
 

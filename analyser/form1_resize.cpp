@@ -28,40 +28,62 @@ void Form1::formResize()
     if (isMinimized())
         return;
 
+    // Strips the extras show take their room on top of the smallest size.
+    const double minWidth = layout::minOuterWidth + m_strips.ruler;
+    const double minHeight = layout::minOuterHeight + m_strips.scale + m_strips.readout;
     QSizeF outer = outerSizeTwips();
-    if (outer.height() < layout::minOuterHeight)
-        setOuterSizeTwips({outer.width(), layout::minOuterHeight});
+    if (outer.height() < minHeight)
+        setOuterSizeTwips({outer.width(), minHeight});
     outer = outerSizeTwips();
-    if (outer.width() < layout::minOuterWidth)
-        setOuterSizeTwips({layout::minOuterWidth, outer.height()});
+    if (outer.width() < minWidth)
+        setOuterSizeTwips({minWidth, outer.height()});
 
     // Read the size again: the snap above may already have laid the window out.
     // A window system that applies the snap later gets it laid out then; until
     // then the layout is that of the smallest size.
     outer = outerSizeTwips();
-    const double extraWidth = std::max(0.0, outer.width() - layout::minOuterWidth);
-    const double extraHeight = std::max(0.0, outer.height() - layout::minOuterHeight);
+    const double extraWidth = std::max(0.0, outer.width() - minWidth);
+    const double extraHeight = std::max(0.0, outer.height() - minHeight);
 
     const TwipsScale scale = TwipsScale::of(this);
     for (const layout::Placement& p : layout::windowPlacements()) {
         QWidget* control = findChild<QWidget*>(QLatin1String(p.control), Qt::FindDirectChildrenOnly);
         if (!control)
             continue;
-        const double left = p.left + p.leftShare * extraWidth;
-        const double width = p.width + (p.widthGrows ? extraWidth : 0.0);
+        const bool rightOfRuler = p.followsChart || p.leftShare > 0;
+        const double left = p.left + p.leftShare * extraWidth + (rightOfRuler ? m_strips.ruler : 0.0);
+        const double top = p.top + (p.top >= layout::chartBottom ? m_strips.scale : 0.0) +
+                           (p.top >= layout::labelsBottom ? m_strips.readout : 0.0);
+        const double width = p.width + (p.widthGrows ? extraWidth + (p.followsChart ? 0.0 : m_strips.ruler) : 0.0);
         const double height = p.height + (p.heightGrows ? extraHeight : 0.0);
         if (auto* site = dynamic_cast<ComponentSite*>(control)) {
             // Hosted components are sized through their container, in twips.
-            site->moveTwips(left, p.top);
+            site->moveTwips(left, top);
             site->setWidthTwips(static_cast<float>(width));
             site->setHeightTwips(static_cast<float>(height));
         } else {
-            control->setGeometry(scale.toPixels(left, p.top, width, height));
+            control->setGeometry(scale.toPixels(left, top, width, height));
         }
     }
 
     refreshFrequencyLabels();
     buildBinMaps();
+}
+
+void Form1::setStrips(const layout::Strips& strips)
+{
+    if (strips == m_strips)
+        return;
+    const layout::Strips was = m_strips;
+    m_strips = strips;
+    // Taken before the new smallest size, which may already resize the window.
+    const QSizeF outer = outerSizeTwips();
+    const TwipsScale scale = TwipsScale::of(this);
+    setMinimumSize(scale.toPixelsX(layout::clientWidth + strips.ruler),
+                   scale.toPixelsY(layout::clientHeight + strips.scale + strips.readout));
+    setOuterSizeTwips({outer.width() + strips.ruler - was.ruler,
+                       outer.height() + strips.scale + strips.readout - was.scale - was.readout});
+    formResize();
 }
 
 void Form1::showEvent(QShowEvent* event)

@@ -5,6 +5,7 @@
 #include "component_site.h"
 #include "extras/peak_hold.h"
 #include "form1.h"
+#include "frame_extras.h"
 #include "levels.h"
 #include "number_text.h"
 #include "spectrum_lines.h"
@@ -55,8 +56,10 @@ void Form1::timerTick()
     if (s.WarmingUp == True)
         return;
 
-    drawFrame();
+    drawFrame(ready * s.BufferSamples);
     ++m_framesDrawn;
+    if (m_frameExtras)
+        m_frameExtras->frameDrawn();
 
     // Close to the whole ring was waiting: the device may have run out of
     // buffers, so the frame is gathered afresh.
@@ -77,20 +80,24 @@ void Form1::prepareTransform()
     m_fft.fft(s.FFTData.data(), length);
 }
 
-void Form1::drawFrame()
+void Form1::drawFrame(int32_t newSamples)
 {
     AnalyserState& s = *m_state;
     const int32_t n = s.FFTSize;
     const int32_t half = n / 2;
 
-    for (int32_t i = 0; i < n; ++i) {
-        s.FFTData[2 * i] = s.FrameSamples[i];
-        s.FFTData[2 * i + 1] = 0.0;
+    if (!m_frameExtras || !m_frameExtras->weighFrame(std::span(s.FrameSamples).first(n), s.FFTData)) {
+        for (int32_t i = 0; i < n; ++i) {
+            s.FFTData[2 * i] = s.FrameSamples[i];
+            s.FFTData[2 * i + 1] = 0.0;
+        }
     }
     m_fft.setTransformFlag(true);
     int32_t length = n;  // passed by reference; FFTSize stays ours
     m_fft.fft(s.FFTData.data(), length);
-    computeBinLevels(s.FFTData, n, s.BinLevel);
+    const FrameTiming timing{newSamples, s.CaptureFormat.samplesPerSec, m_framesDrawn == 0};
+    if (!m_frameExtras || !m_frameExtras->computeLevels(s.FFTData, n, timing, s.BinLevel))
+        computeBinLevels(s.FFTData, n, s.BinLevel);
 
     const int32_t columns = std::clamp(m_chart.xmax(), 0, 32767);
     const int32_t firstBin = std::clamp(HScroll1->value(), 0, MaxFFTSize);

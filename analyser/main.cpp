@@ -1,4 +1,5 @@
 // vellarin: a real-time audio spectrum analyser.
+#include "extras/analysis_extras.h"
 #include "extras/launch_options.h"
 #include "extras/remembered_settings.h"
 #include "extras/window_extras.h"
@@ -81,6 +82,7 @@ int main(int argc, char* argv[])
     const vellarin::SettingsKeeper remembered(window, settings, !launch.options.defaults);
     vellarin::applyLaunchOptions(window, launch.options);
     vellarin::WindowExtras extras(window, messages);
+    vellarin::AnalysisExtras analysis(window, *extras.menu(), launch.options.defaults ? nullptr : &settings);
     window.show();
     if (launch.options.start)
         window.Command1->click();

@@ -19,7 +19,8 @@ namespace {
 const char* const extrasHelp =
     "Right-click for pictures and the spectrum as CSV.\n"
     "Ctrl+S saves the window as a picture, Ctrl+Shift+E exports the spectrum,\n"
-    "Ctrl+P holds the peaks, F5 starts and stops capturing.";
+    "Ctrl+P holds the peaks, F5 starts and stops capturing.\n"
+    "F1 lists every key.";
 
 QString askWithDialog(QWidget* parent, const QString& title, const QString& suggested, const QString& filter)
 {
@@ -66,7 +67,7 @@ WindowExtras::WindowExtras(Form1& window, MessageSink& messages, PathQuestion as
         {"Export Spectrum as CSV...\tCtrl+Shift+E", [this] { exportSpectrum(); }},
         {"Peak Hold On/Off\tCtrl+P", [this] { togglePeakHold(); }},
     };
-    auto* menu = new QMenu(&window);
+    auto* menu = m_menu = new QMenu(&window);
     for (const auto& item : items)
         connect(menu->addAction(QString::fromLatin1(item.text)), &QAction::triggered, this, item.run);
     for (QLabel* label : {window.Label3, window.Label4}) {

@@ -10,6 +10,8 @@
 
 #include <functional>
 
+class QMenu;
+
 namespace vellarin {
 
 class Form1;
@@ -29,6 +31,8 @@ public:
     void startOrStop();
     void togglePeakHold();
     const PeakHold& peakHold() const { return m_peakHold; }
+    // The frequency labels' context menu, for more extras to join.
+    QMenu* menu() const { return m_menu; }
 
 private:
     void saveAs(const QString& title, const QString& what, const QString& suffix, const QString& filter,
@@ -39,6 +43,7 @@ private:
     PathQuestion m_askPath;
     QString m_device;  // the device of the capture the levels come from
     PeakHold m_peakHold;
+    QMenu* m_menu = nullptr;
 };
 
 }  // namespace vellarin

@@ -1,8 +1,11 @@
 // One tick of the main loop with a frame to draw: the ring, the FFT through
 // the component, the levels, the lines, ChartEx and AddLine, on a chart of
-// 1920 columns, for each FFT size and scaling. Also counts what a tick allocates.
+// 1920 columns, for each FFT size and scaling, and with a window function and
+// averaging. Also counts what a tick allocates.
 #include "counting_allocator.h"
+#include "extras/spectrum_treatment.h"
 #include "form1.h"
+#include "levels.h"
 
 #include <scripted_wavein.h>
 
@@ -46,7 +49,14 @@ const std::vector<int16_t>& soundTable()
     return table;
 }
 
-void tick(benchmark::State& state)
+// Off, a window function, or a window function with Fast averaging.
+void treat(SpectrumTreatment& treatment, int64_t analysis)
+{
+    treatment.setWindowFunction(analysis >= 1 ? WindowFunction::blackmanHarris : WindowFunction::rectangular);
+    treatment.setAveraging(analysis >= 2 ? Averaging::fast : Averaging::off);
+}
+
+void tickWith(benchmark::State& state, int64_t analysis)
 {
     const auto fftSize = int32_t(state.range(0));
     const char* scalings[] = {"StandardX", "LogX", "FullFreqX"};
@@ -63,6 +73,10 @@ void tick(benchmark::State& state)
         state.SkipWithError("the chart does not reach 1920 columns");
         return;
     }
+
+    SpectrumTreatment treatment;
+    treat(treatment, analysis);
+    window.setFrameExtras(&treatment);
 
     window.Combo1->setEditText("44100");
     window.Combo2->setEditText(QString::number(fftSize));
@@ -85,11 +99,58 @@ void tick(benchmark::State& state)
     state.counters["allocations/tick"] = double(allocations) / double(state.iterations());
     state.SetLabel(scaling);
     window.Command2->click();
+    window.setFrameExtras(nullptr);
 }
+
+void tick(benchmark::State& state) { tickWith(state, 0); }
+
+// What a window function and averaging add to a tick.
+void tickAnalysed(benchmark::State& state) { tickWith(state, state.range(2)); }
 
 BENCHMARK(tick)
     ->ArgNames({"N", "scaling"})
     ->ArgsProduct({{1024, 2048, 4096, 8192, 16384}, {0, 1, 2}})
+    ->Unit(benchmark::kMicrosecond)
+    ->MinTime(0.3)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// The frame's own share: weighing the samples and turning the transform into
+// levels, plain (the designed loop and levels), windowed, and windowed and averaged.
+void frameWork(benchmark::State& state)
+{
+    const auto n = int32_t(state.range(0));
+    const std::vector<int16_t>& sound = soundTable();
+    const std::span<const int16_t> samples(sound.data(), size_t(n));
+    std::vector<double> fftData(2 * size_t(n) + 2), spectrum(2 * size_t(n) + 2);
+    for (size_t i = 0; i < spectrum.size(); ++i)
+        spectrum[i] = sound[i % sound.size()] * 40.0;
+    std::vector<int16_t> levels(size_t(n) / 2 + 1);
+    SpectrumTreatment treatment;
+    treat(treatment, state.range(1));
+    for (auto _ : state) {
+        if (!treatment.weighFrame(samples, fftData))
+            for (int32_t i = 0; i < n; ++i) {
+                fftData[2 * size_t(i)] = samples[size_t(i)];
+                fftData[2 * size_t(i) + 1] = 0.0;
+            }
+        if (!treatment.computeLevels(spectrum, n, {512, 44100, false}, levels))
+            computeBinLevels(spectrum, n, levels);
+        benchmark::DoNotOptimize(levels.data());
+        benchmark::DoNotOptimize(fftData.data());
+    }
+}
+
+BENCHMARK(frameWork)
+    ->ArgNames({"N", "analysis"})
+    ->ArgsProduct({{1024, 16384}, {0, 1, 2}})
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+BENCHMARK(tickAnalysed)
+    ->ArgNames({"N", "scaling", "analysis"})
+    ->ArgsProduct({{1024, 16384}, {0}, {0, 1, 2}})
     ->Unit(benchmark::kMicrosecond)
     ->MinTime(0.3)
     ->Repetitions(5)

@@ -14,7 +14,7 @@ const ModuleDescription& description()
 {
     using sdk::classes::cascadra;
     static const ModuleClass classes[] = {{cascadra.classId, cascadra.progId, cascadra.typeName, &factory}};
-    static const ModuleDescription module{classes};
+    static const ModuleDescription module{classes, nullptr, {VELLARIN_COMPONENT_VERSION, VELLARIN_COMPONENT_VERSION}};
     return module;
 }
 

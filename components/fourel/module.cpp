@@ -14,7 +14,7 @@ const ModuleDescription& description()
 {
     using sdk::classes::fourel;
     static const ModuleClass classes[] = {{fourel.classId, fourel.progId, fourel.typeName, &factory}};
-    static const ModuleDescription module{classes};
+    static const ModuleDescription module{classes, nullptr, {VELLARIN_COMPONENT_VERSION, VELLARIN_COMPONENT_VERSION}};
     return module;
 }
 

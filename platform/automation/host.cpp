@@ -62,8 +62,10 @@ namespace {
 
 HResult resolveModule(const QUuid& classId, QString& modulePath, const QString& moduleName)
 {
-    if (auto r = findRegisteredClass(classId)) {
-        modulePath = r->modulePath;
+    // A registered module that is gone (a deleted build tree) does not hide
+    // the next registry's, nor the module the caller names.
+    if (const auto registered = registeredClasses(classId); !registered.empty()) {
+        modulePath = registered.front().modulePath;
         return hr::ok;
     }
     if (moduleName.isEmpty())
@@ -110,8 +112,8 @@ HResult createInstance(const QString& progIdOrClassId, ComponentPtr& out)
     const QUuid asId = QUuid::fromString(progIdOrClassId);
     if (!asId.isNull())
         return createInstance(asId, out);
-    if (auto r = findRegisteredProgId(progIdOrClassId))
-        return createInstanceFromModule(r->modulePath, r->classId, out);
+    if (const auto registered = registeredProgIds(progIdOrClassId); !registered.empty())
+        return createInstanceFromModule(registered.front().modulePath, registered.front().classId, out);
     return hr::invalidClassString;
 }
 

@@ -1,14 +1,15 @@
 #pragma once
 // Creating components by class identity or programmatic identifier. The
-// module of a class is the one the registries name, per-user first, then
-// system-wide; a caller may name the module to use when the class is not
-// registered. The module is loaded at run time and asked for its factory.
+// module of a class is the first one the registries name that is there
+// (registry.h gives their order); a caller may name the module to use when
+// no registry serves. The module is loaded at run time and asked for its
+// factory.
 #include "module.h"
 
 namespace automation {
 
 // `moduleName` is a module's base name ("name" for libname.so beside the
-// program) or a path, used only when no registry knows the class.
+// program) or a path, used only when no registry serves the class.
 HResult createInstance(const QUuid& classId, ComponentPtr& out, const QString& moduleName = {});
 // Accepts a programmatic identifier ("Vendor.Class.1") or a class identity in
 // text form.

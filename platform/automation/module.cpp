@@ -53,32 +53,30 @@ HResult canUnloadNow()
     return ModuleObjectCount::live() == 0 && ModuleObjectCount::locks() == 0 ? hr::ok : hr::falseResult;
 }
 
+// One read-change-write for the whole module, so programs registering at
+// once cannot interleave between its type library and its classes.
 HResult registerServer(const ModuleDescription& m)
 {
     const QString path = thisModulePath();
-    ComponentRegistry registry;
-    if (const TypeLibrary* library = m.typeLibrary) {
-        const TypeLibraryRegistration entry{library->libraryId, library->version(), library->locale,
-                                            QString::fromLatin1(library->help), path};
-        if (path.isEmpty() || failed(registry.registerTypeLibrary(entry)))
-            return hr::typeLibRegistration;
-    }
+    if (path.isEmpty())
+        return m.typeLibrary ? hr::typeLibRegistration : hr::classRegistration;
+    RegistryChanges changes;
+    if (const TypeLibrary* library = m.typeLibrary)
+        changes.typeLibraries.push_back({library->libraryId, library->version(), library->locale,
+                                         QString::fromLatin1(library->help), path});
     for (const ModuleClass& c : m.classes)
-        if (path.isEmpty() || failed(registry.registerClass(entryFor(c, m.typeLibrary, path))))
-            return hr::classRegistration;
-    return hr::ok;
+        changes.classes.push_back(entryFor(c, m.typeLibrary, path));
+    return ComponentRegistry().apply(changes);
 }
 
 HResult unregisterServer(const ModuleDescription& m)
 {
-    ComponentRegistry registry;
+    RegistryChanges changes;
     if (const TypeLibrary* library = m.typeLibrary)
-        if (failed(registry.unregisterTypeLibrary(library->libraryId, library->version())))
-            return hr::typeLibRegistration;
+        changes.removedTypeLibraries.emplace_back(library->libraryId, library->version());
     for (const ModuleClass& c : m.classes)
-        if (failed(registry.unregisterClass(c.classId)))
-            return hr::classRegistration;
-    return hr::ok;
+        changes.removedClasses.push_back(c.classId);
+    return ComponentRegistry().apply(changes);
 }
 
 }  // namespace automation::module

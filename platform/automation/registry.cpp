@@ -2,30 +2,54 @@
 
 #include "host.h"
 
-#include <QCoreApplication>
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
+#include <QLockFile>
 #include <QSaveFile>
 #include <QStandardPaths>
 
 #ifndef AUTOMATION_SYSTEM_REGISTRY_FROM_PROGRAM
-#define AUTOMATION_SYSTEM_REGISTRY_FROM_PROGRAM "../share/vellarin/components.json"
+#define AUTOMATION_SYSTEM_REGISTRY_FROM_PROGRAM "../share/vellarin"
 #endif
 
 namespace automation {
 
 namespace {
 
+const QString classesKey = QStringLiteral("classes");
+const QString librariesKey = QStringLiteral("typeLibraries");
+
+// The keys this reader writes; an entry's other keys are someone else's.
+const QStringList classKeys{"classId",       "progId",      "typeName",     "module",       "threading",
+                            "miscStatus",    "toolboxBitmap", "typeLibrary", "propertyPages"};
+const QStringList libraryKeys{"libraryId", "version", "locale", "help", "module"};
+
+// Registry files are read by every user's programs, whatever the umask of
+// whoever wrote them.
+constexpr QFileDevice::Permissions readableByAll =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+constexpr QFileDevice::Permissions folderForAll =
+    readableByAll | QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+
+// A writer holds the lock for one read-change-write, a few milliseconds; a
+// lock left by a program that died is taken over at once.
+constexpr int lockWaitMs = 30000;
+
 QString fromEnvironment(const char* variable)
 {
     return QString::fromLocal8Bit(qgetenv(variable));
 }
 
-QJsonObject toJson(const ClassRegistration& r)
+void warn(const QString& message)
+{
+    qWarning().noquote() << message;
+}
+
+QJsonObject entryJson(const ClassRegistration& r)
 {
     QJsonArray pages;
     for (const QUuid& page : r.propertyPages)
@@ -39,17 +63,19 @@ QJsonObject toJson(const ClassRegistration& r)
         o.insert("miscStatus", static_cast<qint64>(r.miscStatus));
     if (!r.toolboxBitmap.isEmpty())
         o.insert("toolboxBitmap", r.toolboxBitmap);
-    if (!r.typeLibrary.isNull())
+    if (!r.typeLibrary.isNull() || !r.typeLibraryVersion.isEmpty())
         o.insert("typeLibrary", QJsonObject{{"id", r.typeLibrary.toString()}, {"version", r.typeLibraryVersion}});
     if (!pages.isEmpty())
         o.insert("propertyPages", pages);
     return o;
 }
 
+QUuid classIdOf(const QJsonObject& o) { return QUuid::fromString(o.value("classId").toString()); }
+
 ClassRegistration classFromJson(const QJsonObject& o)
 {
-    ClassRegistration r{QUuid::fromString(o.value("classId").toString()), o.value("progId").toString(),
-                        o.value("typeName").toString(), o.value("module").toString()};
+    ClassRegistration r{classIdOf(o), o.value("progId").toString(), o.value("typeName").toString(),
+                        o.value("module").toString()};
     r.threading = o.value("threading").toString();
     r.miscStatus = static_cast<uint32_t>(o.value("miscStatus").toInteger());
     r.toolboxBitmap = o.value("toolboxBitmap").toString();
@@ -61,10 +87,15 @@ ClassRegistration classFromJson(const QJsonObject& o)
     return r;
 }
 
-QJsonObject toJson(const TypeLibraryRegistration& r)
+QJsonObject entryJson(const TypeLibraryRegistration& r)
 {
     return {{"libraryId", r.libraryId.toString()}, {"version", r.version}, {"locale", static_cast<qint64>(r.locale)},
             {"help", r.help}, {"module", r.modulePath}};
+}
+
+bool isLibrary(const QJsonObject& o, const QUuid& id, const QString& version)
+{
+    return QUuid::fromString(o.value("libraryId").toString()) == id && o.value("version").toString() == version;
 }
 
 TypeLibraryRegistration libraryFromJson(const QJsonObject& o)
@@ -74,7 +105,124 @@ TypeLibraryRegistration libraryFromJson(const QJsonObject& o)
             o.value("module").toString()};
 }
 
+// The entries that do not match; whatever is not an entry stays.
+template <class Matches> QJsonArray without(const QJsonArray& entries, Matches matches)
+{
+    QJsonArray out;
+    for (const QJsonValue& v : entries)
+        if (!v.isObject() || !matches(v.toObject()))
+            out.append(v);
+    return out;
+}
+
+// `fresh` over the first matching entry, keeping that entry's unknown keys
+// and its place; later duplicates go. No match: added at the end.
+template <class Matches>
+QJsonArray with(const QJsonArray& entries, const QJsonObject& fresh, const QStringList& known, Matches matches)
+{
+    QJsonArray out;
+    bool placed = false;
+    for (const QJsonValue& v : entries) {
+        if (!v.isObject() || !matches(v.toObject())) {
+            out.append(v);
+        } else if (!placed) {
+            QJsonObject kept = v.toObject();
+            for (const QString& key : known)
+                kept.remove(key);
+            for (auto it = fresh.begin(); it != fresh.end(); ++it)
+                kept.insert(it.key(), it.value());
+            out.append(kept);
+            placed = true;
+        }
+    }
+    if (!placed)
+        out.append(fresh);
+    return out;
+}
+
+bool absoluteOrWarn(const QString& registry, const QString& module, const QUuid& id)
+{
+    if (QDir::isAbsolutePath(module))
+        return true;
+    warn(QStringLiteral("%1: ignored the entry for %2: its module path \"%3\" is not absolute")
+             .arg(registry, id.toString(), module));
+    return false;
+}
+
+bool moduleThereOrWarn(const QString& registry, const QString& module, const QUuid& id)
+{
+    if (QFileInfo::exists(module))
+        return true;
+    warn(QStringLiteral("%1: the module %2 of %3 does not exist; looking further").arg(registry, module, id.toString()));
+    return false;
+}
+
 }  // namespace
+
+bool RegistryDocument::parse(const QByteArray& bytes, QString& problem)
+{
+    m_root = {};
+    if (bytes.trimmed().isEmpty())
+        return true;
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError) {
+        problem = QStringLiteral("not a component registry: %1 at byte %2").arg(error.errorString()).arg(error.offset);
+        return false;
+    }
+    if (!document.isObject()) {
+        problem = QStringLiteral("not a component registry: the top level is not an object");
+        return false;
+    }
+    for (const QString& key : {classesKey, librariesKey}) {
+        if (document.object().contains(key) && !document.object().value(key).isArray()) {
+            problem = QStringLiteral("not a component registry: \"%1\" is not a list").arg(key);
+            return false;
+        }
+    }
+    m_root = document.object();
+    return true;
+}
+
+QByteArray RegistryDocument::toJson() const { return QJsonDocument(m_root).toJson(); }
+
+std::vector<ClassRegistration> RegistryDocument::classes() const
+{
+    std::vector<ClassRegistration> out;
+    for (const QJsonValue& v : m_root.value(classesKey).toArray())
+        if (ClassRegistration r = classFromJson(v.toObject()); !r.classId.isNull())
+            out.push_back(std::move(r));
+    return out;
+}
+
+std::vector<TypeLibraryRegistration> RegistryDocument::typeLibraries() const
+{
+    std::vector<TypeLibraryRegistration> out;
+    for (const QJsonValue& v : m_root.value(librariesKey).toArray())
+        if (TypeLibraryRegistration r = libraryFromJson(v.toObject()); !r.libraryId.isNull())
+            out.push_back(std::move(r));
+    return out;
+}
+
+void RegistryDocument::apply(const RegistryChanges& changes)
+{
+    QJsonArray classes = m_root.value(classesKey).toArray();
+    QJsonArray libraries = m_root.value(librariesKey).toArray();
+    for (const auto& removed : changes.removedTypeLibraries)
+        libraries = without(libraries, [&](const QJsonObject& o) { return isLibrary(o, removed.first, removed.second); });
+    for (const QUuid& id : changes.removedClasses)
+        classes = without(classes, [&](const QJsonObject& o) { return classIdOf(o) == id; });
+    for (const TypeLibraryRegistration& r : changes.typeLibraries)
+        libraries = with(libraries, entryJson(r), libraryKeys,
+                         [&](const QJsonObject& o) { return isLibrary(o, r.libraryId, r.version); });
+    for (const ClassRegistration& r : changes.classes)
+        classes = with(classes, entryJson(r), classKeys, [&](const QJsonObject& o) { return classIdOf(o) == r.classId; });
+    // A list the file did not have is added only when something goes in it.
+    if (!classes.isEmpty() || m_root.contains(classesKey))
+        m_root.insert(classesKey, classes);
+    if (!libraries.isEmpty() || m_root.contains(librariesKey))
+        m_root.insert(librariesKey, libraries);
+}
 
 QString ComponentRegistry::defaultPath()
 {
@@ -84,50 +232,76 @@ QString ComponentRegistry::defaultPath()
            QStringLiteral("/vellarin/components.json");
 }
 
-QString ComponentRegistry::systemPath()
+QString ComponentRegistry::systemDirectory()
 {
     if (QString overridden = fromEnvironment(systemPathVariable); !overridden.isEmpty())
         return overridden;
     return QDir::cleanPath(programDirectory() + u'/' + QStringLiteral(AUTOMATION_SYSTEM_REGISTRY_FROM_PROGRAM));
 }
 
+QString ComponentRegistry::systemPath() { return systemDirectory() + QStringLiteral("/components.json"); }
+
+QString ComponentRegistry::dropInDirectory() { return systemDirectory() + QStringLiteral("/components.d"); }
+
+QStringList ComponentRegistry::lookupPaths()
+{
+    QStringList paths{defaultPath(), systemPath()};
+    const QDir dropIns(dropInDirectory());
+    for (const QString& name : dropIns.entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name))
+        paths << dropIns.filePath(name);
+    return paths;
+}
+
 ComponentRegistry::ComponentRegistry(QString path) : m_path(std::move(path)) {}
 
-ComponentRegistry::Contents ComponentRegistry::read() const
+std::optional<RegistryDocument> ComponentRegistry::load(QString& problem) const
 {
-    Contents out;
+    RegistryDocument document;
     QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
-        return out;
-    // A damaged file reads as an empty registry.
-    const QJsonObject doc = QJsonDocument::fromJson(file.readAll()).object();
-    for (const QJsonValue& v : doc.value("classes").toArray())
-        if (ClassRegistration r = classFromJson(v.toObject()); !r.classId.isNull())
-            out.classes.push_back(std::move(r));
-    for (const QJsonValue& v : doc.value("typeLibraries").toArray())
-        if (TypeLibraryRegistration r = libraryFromJson(v.toObject()); !r.libraryId.isNull())
-            out.typeLibraries.push_back(std::move(r));
+    if (!file.exists())
+        return document;
+    if (!file.open(QIODevice::ReadOnly)) {
+        problem = QStringLiteral("cannot be read: %1").arg(file.errorString());
+        return std::nullopt;
+    }
+    if (!document.parse(file.readAll(), problem))
+        return std::nullopt;
+    return document;
+}
+
+std::vector<ClassRegistration> ComponentRegistry::classes() const
+{
+    QString problem;
+    const std::optional<RegistryDocument> document = load(problem);
+    if (!document) {
+        warn(m_path + QStringLiteral(": ignored: ") + problem);
+        return {};
+    }
+    std::vector<ClassRegistration> out;
+    for (ClassRegistration& r : document->classes())
+        if (absoluteOrWarn(m_path, r.modulePath, r.classId))
+            out.push_back(std::move(r));
     return out;
 }
 
-bool ComponentRegistry::write(const Contents& contents) const
+std::vector<TypeLibraryRegistration> ComponentRegistry::typeLibraries() const
 {
-    QJsonArray classes, libraries;
-    for (const ClassRegistration& r : contents.classes)
-        classes.append(toJson(r));
-    for (const TypeLibraryRegistration& r : contents.typeLibraries)
-        libraries.append(toJson(r));
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(QJsonDocument(QJsonObject{{"classes", classes}, {"typeLibraries", libraries}}).toJson());
-    return file.commit();
+    QString problem;
+    const std::optional<RegistryDocument> document = load(problem);
+    if (!document) {
+        warn(m_path + QStringLiteral(": ignored: ") + problem);
+        return {};
+    }
+    std::vector<TypeLibraryRegistration> out;
+    for (TypeLibraryRegistration& r : document->typeLibraries())
+        if (absoluteOrWarn(m_path, r.modulePath, r.libraryId))
+            out.push_back(std::move(r));
+    return out;
 }
 
 std::optional<ClassRegistration> ComponentRegistry::findClass(const QUuid& classId) const
 {
-    for (ClassRegistration& r : read().classes)
+    for (ClassRegistration& r : classes())
         if (r.classId == classId)
             return std::move(r);
     return std::nullopt;
@@ -135,68 +309,124 @@ std::optional<ClassRegistration> ComponentRegistry::findClass(const QUuid& class
 
 std::optional<ClassRegistration> ComponentRegistry::findProgId(const QString& progId) const
 {
-    for (ClassRegistration& r : read().classes)
+    for (ClassRegistration& r : classes())
         if (r.progId.compare(progId, Qt::CaseInsensitive) == 0)
             return std::move(r);
     return std::nullopt;
 }
 
-std::vector<ClassRegistration> ComponentRegistry::classes() const { return read().classes; }
-std::vector<TypeLibraryRegistration> ComponentRegistry::typeLibraries() const { return read().typeLibraries; }
-
-HResult ComponentRegistry::registerClass(const ClassRegistration& entry)
+HResult ComponentRegistry::apply(const RegistryChanges& changes) const
 {
-    Contents c = read();
-    std::erase_if(c.classes, [&](const ClassRegistration& r) { return r.classId == entry.classId; });
-    c.classes.push_back(entry);
-    return write(c) ? hr::ok : hr::classRegistration;
+    const bool libraryWork = !changes.typeLibraries.empty() || !changes.removedTypeLibraries.empty();
+    auto refuse = [&](const QString& why, HResult code) {
+        warn(m_path + QStringLiteral(": not written: ") + why);
+        return code;
+    };
+    const HResult failure = libraryWork ? hr::typeLibRegistration : hr::classRegistration;
+    for (const TypeLibraryRegistration& r : changes.typeLibraries)
+        if (!QDir::isAbsolutePath(r.modulePath))
+            return refuse(QStringLiteral("the module path \"%1\" of %2 is not absolute").arg(r.modulePath, r.libraryId.toString()),
+                          hr::typeLibRegistration);
+    for (const ClassRegistration& r : changes.classes)
+        if (!QDir::isAbsolutePath(r.modulePath))
+            return refuse(QStringLiteral("the module path \"%1\" of %2 is not absolute").arg(r.modulePath, r.classId.toString()),
+                          hr::classRegistration);
+
+    // Removing from a registry that is not there removes nothing and
+    // creates nothing.
+    const bool adds = !changes.typeLibraries.empty() || !changes.classes.empty();
+    const QFileInfo file(m_path);
+    if (!adds && !file.exists())
+        return hr::ok;
+    QStringList newFolders;
+    for (QString folder = file.absolutePath(); !QFileInfo::exists(folder); folder = QFileInfo(folder).path())
+        newFolders << folder;
+    if (!newFolders.isEmpty()) {
+        if (!QDir().mkpath(file.absolutePath()))
+            return refuse(QStringLiteral("its folder %1 cannot be created").arg(file.absolutePath()), failure);
+        for (const QString& folder : newFolders)
+            QFile::setPermissions(folder, folderForAll);
+    }
+
+    QLockFile lock(m_path + QStringLiteral(".lock"));
+    if (!lock.tryLock(lockWaitMs)) {
+        static const char* const why[] = {"", "another program kept it", "permission denied", "unknown error"};
+        return refuse(QStringLiteral("its lock %1.lock could not be taken: %2").arg(m_path, why[lock.error()]), failure);
+    }
+    QString problem;
+    std::optional<RegistryDocument> document = load(problem);
+    if (!document)
+        return refuse(problem, failure);
+    const QJsonObject before = document->root();
+    document->apply(changes);
+    if (!adds && document->root() == before)
+        return hr::ok;
+    QSaveFile out(m_path);
+    if (!out.open(QIODevice::WriteOnly))
+        return refuse(out.errorString(), failure);
+    out.write(document->toJson());
+    if (!out.setPermissions(readableByAll) || !out.commit())
+        return refuse(out.errorString(), failure);
+    return hr::ok;
 }
 
-HResult ComponentRegistry::unregisterClass(const QUuid& classId)
+HResult ComponentRegistry::registerClass(const ClassRegistration& entry) const
 {
-    Contents c = read();
-    std::erase_if(c.classes, [&](const ClassRegistration& r) { return r.classId == classId; });
-    return write(c) ? hr::ok : hr::classRegistration;
+    RegistryChanges changes;
+    changes.classes.push_back(entry);
+    return apply(changes);
 }
 
-HResult ComponentRegistry::registerTypeLibrary(const TypeLibraryRegistration& entry)
+HResult ComponentRegistry::unregisterClass(const QUuid& classId) const
 {
-    Contents c = read();
-    std::erase_if(c.typeLibraries, [&](const TypeLibraryRegistration& r) {
-        return r.libraryId == entry.libraryId && r.version == entry.version;
-    });
-    c.typeLibraries.push_back(entry);
-    return write(c) ? hr::ok : hr::typeLibRegistration;
+    RegistryChanges changes;
+    changes.removedClasses.push_back(classId);
+    return apply(changes);
 }
 
-HResult ComponentRegistry::unregisterTypeLibrary(const QUuid& libraryId, const QString& version)
+HResult ComponentRegistry::registerTypeLibrary(const TypeLibraryRegistration& entry) const
 {
-    Contents c = read();
-    std::erase_if(c.typeLibraries, [&](const TypeLibraryRegistration& r) {
-        return r.libraryId == libraryId && r.version == version;
-    });
-    return write(c) ? hr::ok : hr::typeLibRegistration;
+    RegistryChanges changes;
+    changes.typeLibraries.push_back(entry);
+    return apply(changes);
 }
 
-std::optional<ClassRegistration> findRegisteredClass(const QUuid& classId)
+HResult ComponentRegistry::unregisterTypeLibrary(const QUuid& libraryId, const QString& version) const
 {
-    if (auto r = ComponentRegistry().findClass(classId))
-        return r;
-    return ComponentRegistry(ComponentRegistry::systemPath()).findClass(classId);
+    RegistryChanges changes;
+    changes.removedTypeLibraries.emplace_back(libraryId, version);
+    return apply(changes);
 }
 
-std::optional<ClassRegistration> findRegisteredProgId(const QString& progId)
+namespace {
+
+template <class Matches> std::vector<ClassRegistration> usableClasses(Matches matches)
 {
-    if (auto r = ComponentRegistry().findProgId(progId))
-        return r;
-    return ComponentRegistry(ComponentRegistry::systemPath()).findProgId(progId);
+    std::vector<ClassRegistration> out;
+    for (const QString& path : ComponentRegistry::lookupPaths())
+        for (ClassRegistration& r : ComponentRegistry(path).classes())
+            if (matches(r) && moduleThereOrWarn(path, r.modulePath, r.classId))
+                out.push_back(std::move(r));
+    return out;
+}
+
+}  // namespace
+
+std::vector<ClassRegistration> registeredClasses(const QUuid& classId)
+{
+    return usableClasses([&](const ClassRegistration& r) { return r.classId == classId; });
+}
+
+std::vector<ClassRegistration> registeredProgIds(const QString& progId)
+{
+    return usableClasses([&](const ClassRegistration& r) { return r.progId.compare(progId, Qt::CaseInsensitive) == 0; });
 }
 
 std::optional<TypeLibraryRegistration> findRegisteredTypeLibrary(const QUuid& libraryId, const QString& version)
 {
-    for (const QString& path : {ComponentRegistry::defaultPath(), ComponentRegistry::systemPath()})
+    for (const QString& path : ComponentRegistry::lookupPaths())
         for (TypeLibraryRegistration& r : ComponentRegistry(path).typeLibraries())
-            if (r.libraryId == libraryId && r.version == version)
+            if (r.libraryId == libraryId && r.version == version && moduleThereOrWarn(path, r.modulePath, r.libraryId))
                 return std::move(r);
     return std::nullopt;
 }

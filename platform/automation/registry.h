@@ -1,15 +1,27 @@
 #pragma once
 // The component registries: which module holds which class, and which type
-// libraries are installed. One small file per user, read first, and one for
-// the whole installation, written when the program is installed. Tests point
-// them elsewhere with the AUTOMATION_REGISTRY and AUTOMATION_SYSTEM_REGISTRY
-// environment variables.
+// libraries are installed. Looked up in this order, the first usable entry
+// deciding:
+//   1. one file per user;
+//   2. the administrator's own file, written by `vellarin-register --system`;
+//   3. read-only drop-ins, one per installed package, in name order.
+// Tests point them elsewhere with the AUTOMATION_REGISTRY (the per-user file)
+// and AUTOMATION_SYSTEM_REGISTRY (the system-wide folder) environment
+// variables.
+//
+// Module paths are absolute: a relative one would be resolved against
+// whatever folder a program happens to start in, and load a stranger's
+// library from there. Such entries are refused when written and ignored when
+// read.
 #include "hresult.h"
 
+#include <QByteArray>
+#include <QJsonObject>
 #include <QString>
 #include <QUuid>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace automation {
@@ -25,6 +37,7 @@ struct ClassRegistration {
     QUuid typeLibrary;          // the type library describing the class
     QString typeLibraryVersion; // "1.0"
     std::vector<QUuid> propertyPages;
+    bool operator==(const ClassRegistration&) const = default;
 };
 
 struct TypeLibraryRegistration {
@@ -33,6 +46,43 @@ struct TypeLibraryRegistration {
     uint32_t locale = 0;
     QString help;
     QString modulePath;  // the module that carries it
+    bool operator==(const TypeLibraryRegistration&) const = default;
+};
+
+// What one registration or unregistration changes, applied as one
+// read-change-write: removals, then type libraries, then classes.
+struct RegistryChanges {
+    std::vector<std::pair<QUuid, QString>> removedTypeLibraries;  // identity and version
+    std::vector<QUuid> removedClasses;
+    std::vector<TypeLibraryRegistration> typeLibraries;
+    std::vector<ClassRegistration> classes;
+    bool empty() const
+    {
+        return removedTypeLibraries.empty() && removedClasses.empty() && typeLibraries.empty() && classes.empty();
+    }
+};
+
+// A registry file's contents. The whole document is kept, so a rewrite
+// leaves whatever this reader does not know as it was: other top-level keys,
+// other keys of an entry, entries whose identity does not parse.
+class RegistryDocument {
+public:
+    // False, with what is wrong, when the bytes are not a registry. A file
+    // of no bytes is an empty registry: nothing in it can be lost.
+    bool parse(const QByteArray& bytes, QString& problem);
+    QByteArray toJson() const;
+    const QJsonObject& root() const { return m_root; }
+
+    // The entries this reader understands, in file order.
+    std::vector<ClassRegistration> classes() const;
+    std::vector<TypeLibraryRegistration> typeLibraries() const;
+
+    // A class or library already present is updated in place, keeping the
+    // keys this reader does not know; a new one is added at the end.
+    void apply(const RegistryChanges& changes);
+
+private:
+    QJsonObject m_root;
 };
 
 class ComponentRegistry {
@@ -40,40 +90,50 @@ public:
     static constexpr const char* pathVariable = "AUTOMATION_REGISTRY";
     static constexpr const char* systemPathVariable = "AUTOMATION_SYSTEM_REGISTRY";
     static QString defaultPath();
-    // Beside the installed program, at the same place relative to it as the
-    // install put it.
+    // The system-wide folder: beside the installed program, at the same place
+    // relative to it as the install put it.
+    static QString systemDirectory();
+    // The administrator's file in it, and the folder of the packages' drop-ins.
     static QString systemPath();
+    static QString dropInDirectory();
+    // Every registry file in lookup order: per-user, administrator's, drop-ins.
+    static QStringList lookupPaths();
 
     explicit ComponentRegistry(QString path = defaultPath());
 
+    // Lookups read the file as it is; a file that cannot be read counts as
+    // empty (with a warning), so the next registry can still serve.
     std::optional<ClassRegistration> findClass(const QUuid& classId) const;
     std::optional<ClassRegistration> findProgId(const QString& progId) const;
     std::vector<ClassRegistration> classes() const;
     std::vector<TypeLibraryRegistration> typeLibraries() const;
+    // The file's contents, or nullopt with what is wrong with it. A file that
+    // does not exist is an empty registry.
+    std::optional<RegistryDocument> load(QString& problem) const;
 
-    // hr::classRegistration when the file cannot be written.
-    HResult registerClass(const ClassRegistration& entry);
-    HResult unregisterClass(const QUuid& classId);
-    // hr::typeLibRegistration when the file cannot be written.
-    HResult registerTypeLibrary(const TypeLibraryRegistration& entry);
-    HResult unregisterTypeLibrary(const QUuid& libraryId, const QString& version);
+    // One read-change-write under the lock file beside the registry, so
+    // programs registering at once lose nothing. A registry that exists but
+    // cannot be read is never written. Fails with hr::typeLibRegistration
+    // when the changes hold type library work, else hr::classRegistration,
+    // and a warning naming the file and what is wrong. Removing from a
+    // registry that does not exist creates nothing.
+    HResult apply(const RegistryChanges& changes) const;
+    HResult registerClass(const ClassRegistration& entry) const;
+    HResult unregisterClass(const QUuid& classId) const;
+    HResult registerTypeLibrary(const TypeLibraryRegistration& entry) const;
+    HResult unregisterTypeLibrary(const QUuid& libraryId, const QString& version) const;
 
     const QString& path() const { return m_path; }
 
 private:
-    struct Contents {
-        std::vector<ClassRegistration> classes;
-        std::vector<TypeLibraryRegistration> typeLibraries;
-    };
-    Contents read() const;
-    bool write(const Contents& contents) const;
-
     QString m_path;
 };
 
-// The per-user registry first, then the system-wide one.
-std::optional<ClassRegistration> findRegisteredClass(const QUuid& classId);
-std::optional<ClassRegistration> findRegisteredProgId(const QString& progId);
+// Every usable entry for a class, in lookup order; the caller takes the first
+// whose module is there.
+std::vector<ClassRegistration> registeredClasses(const QUuid& classId);
+std::vector<ClassRegistration> registeredProgIds(const QString& progId);
+// The first entry whose module is there.
 std::optional<TypeLibraryRegistration> findRegisteredTypeLibrary(const QUuid& libraryId, const QString& version);
 
 }  // namespace automation

@@ -8,7 +8,9 @@
 #include <interfaces/trazel.h>
 #include <automation/registry.h>
 
+#include <QFile>
 #include <QImage>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <vector>
@@ -94,10 +96,12 @@ private slots:
 
     void missingChartIsHarmless()
     {
-        // The class points at a module that is not there.
+        // The class points at a file that is no module.
+        QTemporaryDir dir;
+        QFile(dir.filePath("libtrazel.so")).open(QIODevice::WriteOnly);
         ComponentRegistry registry;
         QCOMPARE(registry.registerClass({sdk::classes::trazelChart.classId, "TRAZEL.TrazelCtrl.1", "Trazel Control",
-                                         "/nonexistent/libtrazel.so"}),
+                                         dir.filePath("libtrazel.so")}),
                  hr::ok);
         TrazelBinding chart;
         const HResult created = chart.createFromRecord(storedChartRecord());

@@ -111,11 +111,14 @@ private slots:
     {
         QFETCH(QString, module);
         QFETCH(HResult, result);
+        // A registry that does not parse is never rewritten.
         QTemporaryDir dir;
-        QFile blocker(dir.filePath("file"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        QFile damaged(dir.filePath("components.json"));
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write("{");
+        damaged.close();
         const QByteArray previous = qgetenv(ComponentRegistry::pathVariable);
-        qputenv(ComponentRegistry::pathVariable, dir.filePath("file/components.json").toLocal8Bit());
+        qputenv(ComponentRegistry::pathVariable, damaged.fileName().toLocal8Bit());
         const HResult registered = registerModule(module);
         const HResult unregistered = registerModule(module, true);
         qputenv(ComponentRegistry::pathVariable, previous);

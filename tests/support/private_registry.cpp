@@ -15,7 +15,7 @@ struct PrivateRegistry {
         if (!mkdtemp(folder.data()))
             std::abort();
         setenv("AUTOMATION_REGISTRY", folder + "/user.json", 1);
-        setenv("AUTOMATION_SYSTEM_REGISTRY", folder + "/system.json", 1);
+        setenv("AUTOMATION_SYSTEM_REGISTRY", folder + "/system", 1);
     }
     ~PrivateRegistry() { QDir(QString::fromLocal8Bit(folder)).removeRecursively(); }
 };

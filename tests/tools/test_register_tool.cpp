@@ -1,7 +1,11 @@
 // The registration tool as a user runs it: each row one command, in order,
-// on the test's own registry.
+// on the test's own registries, and a line it must print.
 #include <automation/host.h>
+#include <automation/registry.h>
+#include <interfaces/class_ids.h>
 
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
 
@@ -9,41 +13,72 @@ using namespace automation;
 
 class TestRegisterTool : public QObject {
     Q_OBJECT
+    QString garbage() const { return QFileInfo(ComponentRegistry::defaultPath()).path() + "/garbage.json"; }
+
 private slots:
+    void initTestCase()
+    {
+        QFile f(garbage());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("{ damaged");
+    }
+
     void commands_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("shown");  // a line the output holds
-        QTest::addColumn<bool>("absent");    // ...or must not hold
-        const QString chart = programDirectory() + "/libtrazel.so";
-        QTest::newRow("register") << QStringList{"register", chart} << 0 << QString() << false;
+        const QString dir = programDirectory(), chart = dir + "/libtrazel.so";
+        const QString mine = ComponentRegistry::defaultPath(), system = ComponentRegistry::systemPath();
+        const QString chartClass = sdk::classes::trazelChart.classId.toString() + " TRAZEL.TrazelCtrl.1 \"Trazel Control\"";
+        const QString library = sdk::interfaces::trazelTypeLibrary.toString() + " version 1.0";
+        QTest::newRow("list, empty") << QStringList{"list"} << 0 << "no components registered in " + mine;
+        QTest::newRow("register") << QStringList{"register", chart} << 0 << "registered class " + chartClass + " in " + mine;
+        QTest::newRow("register writes the library") << QStringList{"register", chart} << 0
+                                                     << "registered type library " + library + " in " + mine;
         QTest::newRow("list") << QStringList{"list"} << 0
-                              << "{6c1f3a53-94d1-4e8b-a107-3d52f09c2e41} TRAZEL.TrazelPropPage.1 \"Trazel Property Page\" " + chart
-                              << false;
+                              << "{6c1f3a53-94d1-4e8b-a107-3d52f09c2e41} TRAZEL.TrazelPropPage.1 \"Trazel Property Page\" " + chart;
         QTest::newRow("type library by name") << QStringList{"typelib", "trazel"} << 0
-                                              << "    [27] method void ChartEx(short* Buffer, short Channel, short Total)"
-                                              << false;
-        QTest::newRow("version") << QStringList{"typelib", chart} << 0 << "module version 1, 1, 0, 2" << false;
-        QTest::newRow("unregister") << QStringList{"unregister", chart} << 0 << QString() << false;
-        QTest::newRow("list after") << QStringList{"list"} << 0 << "TRAZEL" << true;
-        QTest::newRow("no module") << QStringList{"register", "/nonexistent/libx.so"} << 1 << "0x800401f8" << false;
-        QTest::newRow("registry unwritable") << QStringList{"--registry", "/proc/none/r.json", "register", chart} << 1
-                                             << "0x80040200" << false;
-        QTest::newRow("no command") << QStringList{} << 2 << QString() << false;
+                                              << "    [27] method void ChartEx(short* Buffer, short Channel, short Total)";
+        QTest::newRow("version") << QStringList{"typelib", chart} << 0 << "module version 1, 1, 0, 2";
+        QTest::newRow("unregister") << QStringList{"unregister", chart} << 0 << "removed class " + chartClass + " from " + mine;
+        QTest::newRow("unregister again") << QStringList{"unregister", chart} << 0
+                                          << "nothing of " + chart + " was registered in " + mine;
+        QTest::newRow("list after") << QStringList{"list"} << 0 << "no components registered in " + mine;
+        QTest::newRow("system-wide") << QStringList{"--system", "register", chart} << 0
+                                     << "registered class " + chartClass + " in " + system;
+        QTest::newRow("system-wide, removed") << QStringList{"--system", "unregister", chart} << 0
+                                              << "removed class " + chartClass + " from " + system;
+        QTest::newRow("no module") << QStringList{"register", "/nonexistent/libx.so"} << 1
+                                   << "vellarin-register: cannot register /nonexistent/libx.so: there is no such file (0x800401f8)";
+        QTest::newRow("bare name found nowhere") << QStringList{"typelib", "nosuch"} << 1
+                                                 << "vellarin-register: no module \"nosuch\": looked for " + dir + "/libnosuch.so and ";
+        QTest::newRow("module without a type library") << QStringList{"typelib", "samplecomponent"} << 1
+                                                       << "vellarin-register: " + dir + "/libsamplecomponent.so carries no type library";
+        QTest::newRow("registry unwritable")
+            << QStringList{"--registry", "/proc/none/r.json", "register", chart} << 1
+            << "vellarin-register: cannot register " + chart +
+                   ": its type library could not be written to /proc/none/r.json (0x80040200)";
+        QTest::newRow("installed path not absolute") << QStringList{"--installed-path", "opt/x.so", "register", chart} << 1
+                                                     << "vellarin-register: --installed-path wants an absolute path, not \"opt/x.so\"";
+        QTest::newRow("garbage registry listed") << QStringList{"--registry", garbage(), "list"} << 1
+                                                 << "vellarin-register: " + garbage() +
+                                                        ": not a component registry: unterminated object at byte 3";
+        QTest::newRow("garbage registry kept") << QStringList{"--registry", garbage(), "register", chart} << 1
+                                               << garbage() + ": not written: not a component registry: unterminated object at byte 3";
+        QTest::newRow("no command") << QStringList{} << 2 << "Usage: ";
     }
     void commands()
     {
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
         QFETCH(QString, shown);
-        QFETCH(bool, absent);
         QProcess tool;
         tool.start(programDirectory() + "/vellarin-register", arguments);
         QVERIFY(tool.waitForFinished());
         const QString output = QString::fromLocal8Bit(tool.readAllStandardOutput() + tool.readAllStandardError());
+        QVERIFY2(output.contains(shown), qPrintable(output));
         QCOMPARE(tool.exitCode(), exitCode);
-        QCOMPARE(output.contains(shown), !absent);
     }
 };
 

@@ -3,7 +3,9 @@
 #include <automation/host.h>
 #include <automation/registry.h>
 
+#include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -56,37 +58,62 @@ private slots:
         QCOMPARE(asShort(level), int16_t(7));
     }
 
-    // The per-user registry, then the system-wide one, then the module the
-    // caller names; the first that knows the class decides.
+    // The per-user registry, then the administrator's file, then the drop-ins
+    // in name order, then the module the caller names: the first entry whose
+    // module file is there decides. A module here is "sample", "missing"
+    // (a deleted build tree) or "text" (there, but no module).
     void findsTheModule_data()
     {
         QTest::addColumn<QString>("user");
-        QTest::addColumn<QString>("system");
+        QTest::addColumn<QString>("admin");
+        QTest::addColumn<QStringList>("dropIns");  // "file name=module"
         QTest::addColumn<QString>("named");
         QTest::addColumn<int>("expected");
-        const QString sample = sampleModulePath(), missing = "/nonexistent/libnothing.so";
-        QTest::newRow("system-wide only") << QString() << sample << QString() << hr::ok;
-        QTest::newRow("per-user overrides system-wide") << missing << sample << QString() << hr::moduleNotFound;
-        QTest::newRow("registered beats named") << QString() << missing << "samplecomponent" << hr::moduleNotFound;
-        QTest::newRow("named, beside the program") << QString() << QString() << "samplecomponent" << hr::ok;
-        QTest::newRow("named by path") << QString() << QString() << sample << hr::ok;
-        QTest::newRow("nowhere") << QString() << QString() << QString() << hr::classNotRegistered;
+        QTest::newRow("system-wide only") << "" << "sample" << QStringList{} << "" << hr::ok;
+        QTest::newRow("per-user beats system-wide") << "text" << "sample" << QStringList{} << "" << hr::errorInModule;
+        QTest::newRow("stale per-user falls through") << "missing" << "sample" << QStringList{} << "" << hr::ok;
+        QTest::newRow("stale system-wide falls through to the named")
+            << "" << "missing" << QStringList{} << "samplecomponent" << hr::ok;
+        QTest::newRow("stale everywhere") << "missing" << "missing" << QStringList{"a.json=missing"} << ""
+                                          << hr::classNotRegistered;
+        QTest::newRow("administrator's file beats drop-ins") << "" << "text" << QStringList{"a.json=sample"} << ""
+                                                             << hr::errorInModule;
+        QTest::newRow("drop-in first by name decides") << "" << "" << QStringList{"20-b.json=sample", "10-a.json=text"}
+                                                       << "" << hr::errorInModule;
+        QTest::newRow("drop-in first by name decides, other way")
+            << "" << "" << QStringList{"20-b.json=text", "10-a.json=sample"} << "" << hr::ok;
+        QTest::newRow("registered beats named") << "" << "text" << QStringList{} << "samplecomponent"
+                                                << hr::errorInModule;
+        QTest::newRow("named, beside the program") << "" << "" << QStringList{} << "samplecomponent" << hr::ok;
+        QTest::newRow("named by path") << "" << "" << QStringList{} << sampleModulePath() << hr::ok;
+        QTest::newRow("nowhere") << "" << "" << QStringList{} << "" << hr::classNotRegistered;
     }
     void findsTheModule()
     {
         QFETCH(QString, user);
-        QFETCH(QString, system);
+        QFETCH(QString, admin);
+        QFETCH(QStringList, dropIns);
         QFETCH(QString, named);
         QFETCH(int, expected);
-        ComponentRegistry perUser, systemWide(ComponentRegistry::systemPath());
-        QCOMPARE(perUser.unregisterClass(sample::classId), hr::ok);
-        if (!user.isEmpty())
-            QCOMPARE(perUser.registerClass({sample::classId, sample::progId, "Sample", user}), hr::ok);
-        if (!system.isEmpty())
-            QCOMPARE(systemWide.registerClass({sample::classId, sample::progId, "Sample", system}), hr::ok);
+        QTemporaryDir dir;
+        const QString text = dir.filePath("libtext.so");
+        QFile(text).open(QIODevice::WriteOnly);
+        const QMap<QString, QString> modules{
+            {"sample", sampleModulePath()}, {"missing", "/nonexistent/libnothing.so"}, {"text", text}};
+        auto enter = [&](const QString& registry, const QString& module) {
+            if (!module.isEmpty())
+                QCOMPARE(ComponentRegistry(registry).registerClass({sample::classId, sample::progId, "Sample", modules[module]}),
+                         hr::ok);
+        };
+        QVERIFY(QFile::remove(ComponentRegistry::defaultPath()));
+        QDir(ComponentRegistry::systemDirectory()).removeRecursively();
+        enter(ComponentRegistry::defaultPath(), user);
+        enter(ComponentRegistry::systemPath(), admin);
+        for (const QString& dropIn : dropIns)
+            enter(ComponentRegistry::dropInDirectory() + u'/' + dropIn.section(u'=', 0, 0), dropIn.section(u'=', 1));
         ComponentPtr object;
         const HResult byId = createInstance(sample::classId, object, named);
-        QCOMPARE(systemWide.unregisterClass(sample::classId), hr::ok);
+        QDir(ComponentRegistry::systemDirectory()).removeRecursively();
         QCOMPARE(byId, expected);
         QCOMPARE(bool(object), expected == hr::ok);
     }
@@ -217,21 +244,6 @@ private slots:
             QCOMPARE(moduleCanUnloadNow(sampleModulePath()), hr::falseResult);
         }
         QCOMPARE(moduleCanUnloadNow(sampleModulePath()), hr::ok);
-    }
-
-    void registryRewritesAtomicallyAndSurvivesDamage()
-    {
-        ComponentRegistry registry;
-        QVERIFY(registry.findProgId(sample::progId));
-        QCOMPARE(registry.unregisterClass(sample::classId), hr::ok);
-        QVERIFY(!registry.findClass(sample::classId));
-        QFile f(registry.path());
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write("{ damaged");
-        f.close();
-        QVERIFY(registry.classes().empty());
-        QCOMPARE(ComponentRegistry("/proc/forbidden/registry.json").registerClass({sample::classId, "x", "x", "x"}),
-                 hr::classRegistration);
     }
 };
 

@@ -1,0 +1,260 @@
+#include "analysis_extras.h"
+
+#include "component_site.h"
+#include "form1.h"
+#include "frequency_scale.h"
+#include "frequency_scaling.h"
+#include "level_ruler.h"
+#include "number_text.h"
+#include "peak_readout.h"
+
+#include <QActionGroup>
+#include <QComboBox>
+#include <QEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QScrollBar>
+#include <QSettings>
+#include <QShortcut>
+
+namespace vellarin {
+
+AnalysisExtras::AnalysisExtras(Form1& window, QMenu& menu, QSettings* remembered)
+    : QObject(&window), m_window(window), m_remembered(remembered), m_help(&window)
+{
+    window.setFrameExtras(&m_treatment);
+    m_treatment.onFrameDrawn([this] { frameDrawn(); });
+
+    m_scale = new FrequencyScale(
+        [this] {
+            const AnalyserState& s = m_window.state();
+            const QString rateText = m_window.Combo1->currentText();
+            const double rate = readLeadingNumber(rateText).value;
+            return FrequencyAxis{s.FreqScaling, s.FFTSize, rate, m_window.HScroll1->value(), m_window.chart().xmax(),
+                                 axisCommand(s.FreqScaling, rate, QString::number(s.FFTSize), rateText)};
+        },
+        &window);
+    m_ruler = new LevelRuler(
+        [this] {
+            const QWidget* chart = m_window.Trazel1;
+            return LevelAxis{m_window.chart().ymin(0), m_window.chart().ymax(0), chart->height()};
+        },
+        &window);
+    m_peak = new QLabel(&window);
+    m_peak->setObjectName(QStringLiteral("PeakReadout"));
+    m_peak->setAlignment(Qt::AlignCenter);
+    for (QWidget* strip : {(QWidget*)m_scale, (QWidget*)m_ruler, (QWidget*)m_peak})
+        strip->hide();
+    // The strips keep to the chart and the waterfall wherever the layout puts them.
+    window.Trazel1->installEventFilter(this);
+    window.Cascadra1->installEventFilter(this);
+    // While stopped the pan redraws the chart at once; the scale goes with it.
+    connect(window.HScroll1, &QScrollBar::valueChanged, this, [this] { m_scale->follow(); });
+
+    buildMenu(menu);
+    const struct {
+        QKeySequence keys;
+        void (AnalysisExtras::*run)();
+    } shortcuts[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_W), &AnalysisExtras::nextWindowFunction},
+        {QKeySequence(Qt::CTRL | Qt::Key_T), &AnalysisExtras::nextAveraging},
+    };
+    for (const auto& s : shortcuts)
+        connect(new QShortcut(s.keys, &window), &QShortcut::activated, this, s.run);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), &window), &QShortcut::activated, this,
+            [this] { setScalesShown(!m_scalesShown); });
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_N), &window), &QShortcut::activated, this,
+            [this] { setPeakReadoutShown(!m_peakShown); });
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), &window), &QShortcut::activated, this, [this] { m_help.showKeys(); });
+
+    restore();
+}
+
+AnalysisExtras::~AnalysisExtras()
+{
+    // The window leaves as designed, so the size remembered for it is that of
+    // the window without the strips; they are added again when restored.
+    m_window.setStrips({});
+    m_window.setFrameExtras(nullptr);
+}
+
+void AnalysisExtras::buildMenu(QMenu& menu)
+{
+    menu.addSeparator();
+    QMenu* windows = menu.addMenu(QStringLiteral("Window Function (Ctrl+W)"));
+    auto* windowGroup = new QActionGroup(windows);
+    for (const WindowShape& shape : windowShapes()) {
+        QAction* action = windows->addAction(QString::fromLatin1(shape.name));
+        action->setCheckable(true);
+        windowGroup->addAction(action);
+        connect(action, &QAction::triggered, this, [this, f = shape.function] { setWindowFunction(f); });
+        m_windowActions.emplace_back(shape.function, action);
+    }
+    QMenu* averages = menu.addMenu(QStringLiteral("Averaging (Ctrl+T)"));
+    auto* averagingGroup = new QActionGroup(averages);
+    for (const AveragingShape& shape : averagingShapes()) {
+        QAction* action = averages->addAction(QString::fromLatin1(shape.name));
+        action->setCheckable(true);
+        averagingGroup->addAction(action);
+        connect(action, &QAction::triggered, this, [this, a = shape.averaging] { setAveraging(a); });
+        m_averagingActions.emplace_back(shape.averaging, action);
+    }
+    m_scalesAction = menu.addAction(QStringLiteral("Scales\tCtrl+L"));
+    m_scalesAction->setCheckable(true);
+    connect(m_scalesAction, &QAction::triggered, this, [this](bool on) { setScalesShown(on); });
+    m_peakAction = menu.addAction(QStringLiteral("Peak Readout\tCtrl+N"));
+    m_peakAction->setCheckable(true);
+    connect(m_peakAction, &QAction::triggered, this, [this](bool on) { setPeakReadoutShown(on); });
+    menu.addSeparator();
+    QMenu* help = menu.addMenu(QStringLiteral("Help"));
+    connect(help->addAction(QStringLiteral("Keys and Mouse...\tF1")), &QAction::triggered, this,
+            [this] { m_help.showKeys(); });
+    connect(help->addAction(QStringLiteral("About Vellarin...")), &QAction::triggered, this,
+            [this] { m_help.showAbout(); });
+    refreshChecks();
+}
+
+void AnalysisExtras::refreshChecks()
+{
+    for (const auto& [function, action] : m_windowActions)
+        action->setChecked(function == windowFunction());
+    for (const auto& [averaging, action] : m_averagingActions)
+        action->setChecked(averaging == this->averaging());
+    m_scalesAction->setChecked(m_scalesShown);
+    m_peakAction->setChecked(m_peakShown);
+}
+
+void AnalysisExtras::restore()
+{
+    if (!m_remembered)
+        return;
+    const QSettings& s = *m_remembered;
+    if (s.contains("windowFunction"))
+        setWindowFunction(windowFromKey(s.value("windowFunction").toString()));
+    if (s.contains("averaging"))
+        setAveraging(averagingFromKey(s.value("averaging").toString()));
+    if (s.contains("scales"))
+        setScalesShown(s.value("scales").toBool());
+    if (s.contains("peakReadout"))
+        setPeakReadoutShown(s.value("peakReadout").toBool());
+}
+
+void AnalysisExtras::remember(const char* key, const QVariant& value)
+{
+    if (m_remembered)
+        m_remembered->setValue(QLatin1String(key), value);
+}
+
+void AnalysisExtras::setWindowFunction(WindowFunction function)
+{
+    m_treatment.setWindowFunction(function);
+    remember("windowFunction", QLatin1String(windowShape(function).key));
+    refreshChecks();
+}
+
+void AnalysisExtras::nextWindowFunction()
+{
+    const auto shapes = windowShapes();
+    size_t i = 0;
+    while (i < shapes.size() && shapes[i].function != windowFunction())
+        ++i;
+    setWindowFunction(shapes[(i + 1) % shapes.size()].function);
+}
+
+void AnalysisExtras::setAveraging(Averaging averaging)
+{
+    m_treatment.setAveraging(averaging);
+    remember("averaging", QLatin1String(averagingShape(averaging).key));
+    refreshChecks();
+}
+
+void AnalysisExtras::nextAveraging()
+{
+    const auto shapes = averagingShapes();
+    size_t i = 0;
+    while (i < shapes.size() && shapes[i].averaging != averaging())
+        ++i;
+    setAveraging(shapes[(i + 1) % shapes.size()].averaging);
+}
+
+void AnalysisExtras::setScalesShown(bool shown)
+{
+    m_scalesShown = shown;
+    remember("scales", shown);
+    showStrips();
+}
+
+void AnalysisExtras::setPeakReadoutShown(bool shown)
+{
+    m_peakShown = shown;
+    remember("peakReadout", shown);
+    showStrips();
+    showPeak();
+}
+
+// The strips' sizes follow the window's font; the window grows by them.
+void AnalysisExtras::showStrips()
+{
+    const QFontMetrics metrics = m_window.fontMetrics();
+    const TwipsScale twips = TwipsScale::of(&m_window);
+    const int rulerPixels = metrics.horizontalAdvance(QStringLiteral("-100.5")) + 8;
+    const int linePixels = metrics.height() + 4;
+    layout::Strips strips;
+    if (m_scalesShown) {
+        strips.ruler = rulerPixels * twips.perPixelX;
+        strips.scale = linePixels * twips.perPixelY;
+    }
+    if (m_peakShown)
+        strips.readout = linePixels * twips.perPixelY;
+    m_ruler->setFixedWidth(rulerPixels);
+    m_scale->setFixedHeight(linePixels);
+    m_peak->setFixedHeight(linePixels);
+    m_window.setStrips(strips);
+    m_ruler->setVisible(m_scalesShown);
+    m_scale->setVisible(m_scalesShown);
+    m_peak->setVisible(m_peakShown);
+    placeStrips();
+    refreshChecks();
+}
+
+void AnalysisExtras::placeStrips()
+{
+    const QRect chart = m_window.Trazel1->geometry();
+    const QRect waterfall = m_window.Cascadra1->geometry();
+    m_ruler->move(chart.left() - m_ruler->width(), chart.top());
+    m_ruler->resize(m_ruler->width(), chart.height());
+    m_scale->move(chart.left(), chart.bottom() + 1);
+    m_scale->resize(chart.width(), m_scale->height());
+    m_peak->move(chart.left(), waterfall.top() - m_peak->height());
+    m_peak->resize(chart.width(), m_peak->height());
+}
+
+bool AnalysisExtras::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
+        placeStrips();
+    return QObject::eventFilter(watched, event);
+}
+
+void AnalysisExtras::frameDrawn()
+{
+    if (m_scalesShown) {
+        m_ruler->follow();
+        m_scale->follow();
+    }
+    showPeak();
+}
+
+void AnalysisExtras::showPeak()
+{
+    if (!m_peakShown)
+        return;
+    const AnalyserState& s = m_window.state();
+    if (m_window.framesDrawn() == 0) {
+        m_peak->setText(QStringLiteral("No spectrum yet"));
+        return;
+    }
+    m_peak->setText(peakCaption(strongestPeak(s.BinLevel, s.FFTSize, double(s.CaptureFormat.samplesPerSec))));
+}
+
+}  // namespace vellarin

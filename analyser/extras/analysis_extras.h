@@ -1,0 +1,73 @@
+#pragma once
+// The analysis a user may switch on from the frequency labels' menu or a
+// key: a window function, averaging, the frequency and dB scales, the peak
+// readout, and Help. Each choice is remembered; with nothing chosen the
+// window stays exactly as designed.
+#include "help_windows.h"
+#include "spectrum_treatment.h"
+
+#include <QObject>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QSettings;
+
+namespace vellarin {
+
+class Form1;
+class FrequencyScale;
+class LevelRuler;
+
+class AnalysisExtras final : public QObject {
+public:
+    // Joins `menu`; with `remembered`, starts from the choices kept there and
+    // keeps each new one.
+    AnalysisExtras(Form1& window, QMenu& menu, QSettings* remembered = nullptr);
+    ~AnalysisExtras() override;
+
+    WindowFunction windowFunction() const { return m_treatment.windowFunction(); }
+    void setWindowFunction(WindowFunction function);
+    void nextWindowFunction();
+    Averaging averaging() const { return m_treatment.averaging(); }
+    void setAveraging(Averaging averaging);
+    void nextAveraging();
+    bool scalesShown() const { return m_scalesShown; }
+    void setScalesShown(bool shown);
+    bool peakReadoutShown() const { return m_peakShown; }
+    void setPeakReadoutShown(bool shown);
+
+    HelpWindows& help() { return m_help; }
+    FrequencyScale* frequencyScale() const { return m_scale; }
+    LevelRuler* levelRuler() const { return m_ruler; }
+    QLabel* peakReadout() const { return m_peak; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenu(QMenu& menu);
+    void restore();
+    void remember(const char* key, const QVariant& value);
+    void showStrips();
+    void placeStrips();
+    void frameDrawn();
+    void showPeak();
+    void refreshChecks();
+
+    Form1& m_window;
+    QSettings* m_remembered;
+    SpectrumTreatment m_treatment;
+    HelpWindows m_help;
+    bool m_scalesShown = false;
+    bool m_peakShown = false;
+    FrequencyScale* m_scale = nullptr;
+    LevelRuler* m_ruler = nullptr;
+    QLabel* m_peak = nullptr;
+    std::vector<std::pair<WindowFunction, QAction*>> m_windowActions;
+    std::vector<std::pair<Averaging, QAction*>> m_averagingActions;
+    QAction* m_scalesAction = nullptr;
+    QAction* m_peakAction = nullptr;
+};
+
+}  // namespace vellarin

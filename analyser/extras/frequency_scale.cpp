@@ -1,0 +1,166 @@
+#include "frequency_scale.h"
+
+#include "analyser_state.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace vellarin {
+
+namespace {
+
+// Standard scaling labels values at least this far apart.
+constexpr int labelSpacing = 64;
+
+// The smallest of 1, 2 or 5 times a power of ten at or above `v`.
+double roundStepAbove(double v)
+{
+    const double decade = std::pow(10.0, std::floor(std::log10(v)));
+    for (double m : {1.0, 2.0, 5.0, 10.0})
+        if (m * decade >= v)
+            return m * decade;
+    return 10.0 * decade;
+}
+
+// Tick values as the chart's tick lines take them: a minus sign for a solid line.
+struct AxisTicks {
+    int mode = 0;
+    double max = 0, min = 0, points = 0;
+    std::vector<double> values;
+};
+
+std::optional<AxisTicks> parseAxisCommand(const QString& command)
+{
+    const QStringList fields = command.split(u',', Qt::SkipEmptyParts);
+    if (fields.size() < 6 || !fields[0].startsWith(u'X'))
+        return std::nullopt;
+    AxisTicks t;
+    t.mode = int(std::clamp(fields[1].toDouble(), -1.0, 3.0));
+    t.max = fields[2].toDouble();
+    t.min = fields[3].toDouble();
+    const double count = fields[4].toDouble();
+    t.points = std::trunc(fields[5].toDouble());
+    for (int i = 6; i < fields.size() && double(t.values.size()) < std::min(count, t.points); ++i)
+        t.values.push_back(fields[i].trimmed().toDouble());
+    return t;
+}
+
+// The column of a tick line, as the chart draws it.
+std::optional<int> tickColumn(const AxisTicks& t, double value, int width)
+{
+    const double bins = t.points / 2;
+    const double bin = (value - t.min) * bins / (t.max - t.min);
+    double column = NAN;
+    if (t.mode == LogScaling)
+        column = width * std::log(bin) / std::log(bins);
+    else if (t.mode == FullFitScaling)
+        column = bin * width / bins;
+    column = std::trunc(column);
+    if (!std::isfinite(column) || column < 0 || column >= width)
+        return std::nullopt;
+    return int(column);
+}
+
+// Without a tick table for the rate: decades with their multiples on a
+// logarithmic axis, round steps on a linear one.
+AxisTicks roundTicks(const FrequencyAxis& a)
+{
+    const double top = a.sampleRate / 2;
+    AxisTicks t{a.scaling, top, 0, a.scaling == LogScaling ? double(a.fftSize) : a.sampleRate, {}};
+    if (!(top > 0))
+        return t;
+    if (a.scaling == LogScaling) {
+        for (double decade = 10; decade <= top; decade *= 10)
+            for (int m = 1; m <= 9 && m * decade <= top; ++m)
+                t.values.push_back(m == 1 && decade >= 100 ? -decade : m * decade);
+    } else {
+        const double step = roundStepAbove(top / 20);
+        for (int i = 1; i * step <= top; ++i)
+            t.values.push_back(i % 5 == 0 ? -i * step : i * step);
+    }
+    return t;
+}
+
+}  // namespace
+
+std::vector<ScaleMark> frequencyMarks(const FrequencyAxis& a)
+{
+    std::vector<ScaleMark> marks;
+    // A typed rate may be anything; one without a finite value has no scale.
+    if (a.columns <= 0 || a.fftSize <= 0 || !(a.sampleRate > 0) || !std::isfinite(a.sampleRate))
+        return marks;
+    if (a.scaling == LogScaling || a.scaling == FullFitScaling) {
+        const std::optional<AxisTicks> sent = a.axisCommand ? parseAxisCommand(*a.axisCommand) : std::nullopt;
+        const AxisTicks ticks = sent ? *sent : roundTicks(a);
+        for (double v : ticks.values)
+            if (const auto column = tickColumn(ticks, std::fabs(v), a.columns))
+                marks.push_back({*column, std::fabs(v), v < 0});
+        std::sort(marks.begin(), marks.end(), [](const ScaleMark& x, const ScaleMark& y) { return x.column < y.column; });
+        return marks;
+    }
+    // Standard scaling: the chart draws bin firstBin + i in column i + 1.
+    const double hertzPerColumn = a.sampleRate / a.fftSize;
+    const double step = roundStepAbove(labelSpacing * hertzPerColumn);
+    const double lowest = a.firstBin * hertzPerColumn;
+    // Counted rather than stepped, so rounding cannot stall the walk.
+    const double first = std::ceil(lowest / step);
+    for (int i = 0; i <= a.columns; ++i) {
+        const double f = (first + i) * step;
+        const double column = f / hertzPerColumn - a.firstBin + 1;
+        if (!(column < a.columns) || f > a.sampleRate / 2)
+            break;
+        marks.push_back({int(std::lround(column)), f, true});
+    }
+    return marks;
+}
+
+QString scaleText(double hertz)
+{
+    if (hertz < 1000)
+        return QString::number(hertz, 'g', 6);
+    return QString::number(hertz / 1000, 'g', 4) + u'k';
+}
+
+FrequencyScale::FrequencyScale(std::function<FrequencyAxis()> axis, QWidget* parent)
+    : QWidget(parent), m_axis(std::move(axis))
+{
+    setObjectName(QStringLiteral("FrequencyScale"));
+}
+
+void FrequencyScale::follow()
+{
+    if (isVisible() && m_axis() != m_painted)
+        update();
+}
+
+void FrequencyScale::paintEvent(QPaintEvent*)
+{
+    m_painted = m_axis();
+    QPainter p(this);
+    const QFontMetrics metrics = fontMetrics();
+    p.setPen(palette().color(QPalette::WindowText));
+    const std::vector<ScaleMark> marks = frequencyMarks(m_painted);
+    // Solid ticks are labelled first; the others where there is room left.
+    std::vector<std::pair<int, int>> taken;
+    for (bool major : {true, false}) {
+        for (const ScaleMark& m : marks) {
+            if (m.major != major)
+                continue;
+            p.drawLine(m.column, 0, m.column, major ? 3 : 1);
+            const QString text = scaleText(m.hertz);
+            const int w = metrics.horizontalAdvance(text);
+            const int left = std::clamp(m.column - w / 2, 0, std::max(0, width() - w));
+            const bool free = std::none_of(taken.begin(), taken.end(), [&](const auto& t) {
+                return left < t.second + 6 && left + w + 6 > t.first;
+            });
+            if (!free)
+                continue;
+            taken.emplace_back(left, left + w);
+            p.drawText(QRect(left, 3, w, height() - 3), Qt::AlignHCenter | Qt::AlignVCenter, text);
+        }
+    }
+}
+
+}  // namespace vellarin

@@ -1,0 +1,52 @@
+#pragma once
+// The frequency scale under the chart: values at the chart's tick lines in
+// logarithmic and full-fit scaling, and at round frequencies (1, 2 or 5
+// times a power of ten) in standard scaling, each over the column that
+// shows it.
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace vellarin {
+
+struct FrequencyAxis {
+    int16_t scaling = 0;
+    int32_t fftSize = 0;
+    double sampleRate = 0;
+    int32_t firstBin = 0;  // the pan position of standard scaling
+    int32_t columns = 0;   // the chart's width in pixels
+    // The axis command the chart was sent for its tick lines, if any.
+    std::optional<QString> axisCommand;
+    bool operator==(const FrequencyAxis&) const = default;
+};
+
+struct ScaleMark {
+    int column;
+    double hertz;
+    bool major;  // a solid tick line, or a round value of standard scaling
+};
+
+// The marks that fall on the chart, left to right.
+std::vector<ScaleMark> frequencyMarks(const FrequencyAxis& axis);
+
+// "500", "1k", "2.5k", "22.05k".
+QString scaleText(double hertz);
+
+class FrequencyScale final : public QWidget {
+public:
+    FrequencyScale(std::function<FrequencyAxis()> axis, QWidget* parent);
+    // Repaints when the axis is no longer the one painted.
+    void follow();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::function<FrequencyAxis()> m_axis;
+    FrequencyAxis m_painted;
+};
+
+}  // namespace vellarin

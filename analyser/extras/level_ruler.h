@@ -1,0 +1,41 @@
+#pragma once
+// The dB ruler beside the chart: round decibel values at the rows where the
+// chart draws those levels, following its level window through zooms,
+// drags and Best Dynamic Range.
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+namespace vellarin {
+
+struct LevelAxis {
+    int32_t ymin = 0;   // the chart's level range
+    int32_t ymax = 32767;
+    int32_t height = 0;  // the chart's height in pixels
+    bool operator==(const LevelAxis&) const = default;
+};
+
+struct RulerMark {
+    double row;
+    double decibels;
+};
+
+// Marks 1, 2 or 5 times a power of ten decibels apart, at least
+// `minSpacing` pixels apart, top to bottom.
+std::vector<RulerMark> rulerMarks(const LevelAxis& axis, double minSpacing);
+
+class LevelRuler final : public QWidget {
+public:
+    LevelRuler(std::function<LevelAxis()> axis, QWidget* parent);
+    void follow();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::function<LevelAxis()> m_axis;
+    LevelAxis m_painted;
+};
+
+}  // namespace vellarin

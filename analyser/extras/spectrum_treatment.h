@@ -1,0 +1,38 @@
+#pragma once
+// The window function and the averaging a user chose, applied to each frame
+// the window draws, and the listeners that look at each frame once drawn.
+// Rectangular and unaveraged, the frame goes its designed way untouched.
+#include "frame_extras.h"
+#include "power_averaging.h"
+#include "window_functions.h"
+
+#include <functional>
+#include <vector>
+
+namespace vellarin {
+
+class SpectrumTreatment final : public FrameExtras {
+public:
+    WindowFunction windowFunction() const { return m_weights.function(); }
+    void setWindowFunction(WindowFunction function);
+    Averaging averaging() const { return m_averaging; }
+    void setAveraging(Averaging averaging);
+
+    // Called after every frame drawn.
+    void onFrameDrawn(std::function<void()> listener) { m_listeners.push_back(std::move(listener)); }
+
+    bool weighFrame(std::span<const int16_t> samples, std::span<double> fftData) override;
+    bool computeLevels(std::span<const double> spectrum, int32_t fftSize, const FrameTiming& timing,
+                       std::span<int16_t> binLevel) override;
+    void frameDrawn() override;
+
+private:
+    WindowWeights m_weights;
+    Averaging m_averaging = Averaging::off;
+    PowerAverage m_average;
+    std::vector<double> m_power;
+    uint32_t m_averagedRate = 0;
+    std::vector<std::function<void()>> m_listeners;
+};
+
+}  // namespace vellarin
