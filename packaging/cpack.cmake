@@ -72,8 +72,10 @@ programs of your own can create at run time, and vellarin-register, which
 registers component modules and prints what they hold.")
 # The shared component layer: the shared-library list and the ldconfig
 # trigger that updates the linker's cache when it is installed or removed.
+# A program built against the layer needs this version or a later one: the
+# soname changes when the layer stops serving programs built before.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
-set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY "=")
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_LIST_DIR}/debian/triggers)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
