@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -55,9 +56,14 @@ std::span<const KeyHelp> keyHelp() { return keys; }
 
 QString componentVersion(const QString& moduleName, const QUuid& classId)
 {
-    // The module the window's components come from: the registered one, else the one beside the program.
-    const auto registered = automation::findRegisteredClass(classId);
-    const QString path = registered ? registered->modulePath : automation::modulePathForName(moduleName);
+    // The module the window's components come from: the first registered one
+    // that is there, else the one the program names.
+    QString path = automation::modulePathForName(moduleName);
+    for (const auto& r : automation::registeredClasses(classId))
+        if (QFileInfo::exists(r.modulePath)) {
+            path = r.modulePath;
+            break;
+        }
     automation::HResult result = automation::hr::ok;
     const automation::ModuleVersion* version = automation::moduleVersion(path, result);
     if (!version)
