@@ -118,6 +118,8 @@ private:
     // Capture: the device closed after Stop or a failure, the frame drawn,
     // and a capture that died given up.
     void closeDevice(bool reportStopFailure);
+    // Why the device would not open, beneath the message; empty when unknown.
+    QString openFailureReason(wavein::MmResult failure) const;
     void abandonCapture(const QString& message);
     void drawFrame();
     void sendChartLine(int16_t* line, int16_t count, int32_t firstBin);

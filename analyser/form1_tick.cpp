@@ -91,6 +91,8 @@ void Form1::drawFrame()
     int32_t length = n;  // passed by reference; FFTSize stays ours
     m_fft.fft(s.FFTData.data(), length);
     computeBinLevels(s.FFTData, n, s.BinLevel);
+    s.BinLevelRate = s.CaptureFormat.samplesPerSec;
+    s.BinLevelFFTSize = n;
 
     const int32_t columns = std::clamp(m_chart.xmax(), 0, 32767);
     const int32_t firstBin = std::clamp(HScroll1->value(), 0, MaxFFTSize);

@@ -112,8 +112,9 @@ void WindowExtras::exportSpectrum()
         return;
     }
     // Taken before asking, so the file holds the spectrum on show when the user asked.
-    const std::vector<int16_t> levels(s.BinLevel.begin(), s.BinLevel.begin() + s.FFTSize / 2 + 1);
-    const SpectrumFrame frame{s.CaptureFormat.samplesPerSec, s.FFTSize, m_device, levels};
+    // Under the rate and size the levels were computed with, not those of a Start since.
+    const std::vector<int16_t> levels(s.BinLevel.begin(), s.BinLevel.begin() + s.BinLevelFFTSize / 2 + 1);
+    const SpectrumFrame frame{s.BinLevelRate, s.BinLevelFFTSize, m_device, levels};
     saveAs(QStringLiteral("Export Spectrum"), QStringLiteral("spectrum"), QStringLiteral("csv"),
            QStringLiteral("CSV files (*.csv)"), [&](const QString& path) { return writeSpectrumCsv(frame, path); });
 }

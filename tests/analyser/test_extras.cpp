@@ -58,8 +58,9 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("error");  // empty: accepted
-        QTest::newRow("all good") << QStringList{"--device", "USB Mic", "--rate", "48000", "--fft", "4096",
-                                                 "--scaling", "log", "--start"} << "";
+        QTest::newRow("all good, scaling in any case")
+            << QStringList{"--device", "USB Mic", "--rate", "48000", "--fft", "4096", "--scaling", "Log", "--start"}
+            << "";
         QTest::newRow("fft not a size") << QStringList{"--fft", "1000"}
                                         << "--fft 1000: The FFT size must be 1024, 2048, 4096, 8192 or 16384!";
         QTest::newRow("rate not a number") << QStringList{"--rate", "fast"}
@@ -69,6 +70,8 @@ private slots:
         QTest::newRow("scaling unknown") << QStringList{"--scaling", "linear"}
                                          << "--scaling linear: the scaling must be standard, log or fullfit";
         QTest::newRow("device empty") << QStringList{"--device", " "} << "--device needs a device name or number";
+        QTest::newRow("unknown option") << QStringList{"--rates", "48000"} << "Unknown option 'rates'.";
+        QTest::newRow("stray argument") << QStringList{"--start", "now"} << "Unexpected argument 'now'.";
     }
 
     void commandLine()
@@ -77,8 +80,7 @@ private slots:
         QFETCH(QString, error);
         QCommandLineParser parser;
         addLaunchOptions(parser);
-        QVERIFY(parser.parse(QStringList{"vellarin"} + arguments));
-        const LaunchRequest request = readLaunchOptions(parser);
+        const LaunchRequest request = readCommandLine(parser, QStringList{"vellarin"} + arguments);
         QCOMPARE(request.error, error);
         if (!error.isEmpty())
             return;
@@ -207,12 +209,43 @@ private slots:
         for (int bin : {39, 41, 100})
             QVERIFY(level(40) > level(bin) + 20);  // the tone's bin stands out
 
+        // A Start at another rate and size that fails leaves the spectrum as it was computed.
+        w.window->Command2->click();
+        w.device.failCall(wavein::ScriptedWaveIn::Op::open, wavein::result::error);
+        w.start("8000", "16384", "1 USB Mic");
+        QVERIFY(!w.capturing());
+        asked = "after-failed-start.csv";
+        extras.exportSpectrum();
+        QFile again(path(asked));
+        QVERIFY(again.open(QIODevice::ReadOnly | QIODevice::Text));
+        QCOMPARE(QString::fromUtf8(again.readAll()).split(u'\n', Qt::SkipEmptyParts), lines);
+        w.messages.shown.clear();
+
         // A folder that is not there: a clear message, and no file.
         asked = "missing/spectrum.csv";
         extras.exportSpectrum();
         QCOMPARE(w.messages.shown.size(), 1);
         QVERIFY2(w.messages.shown[0].startsWith("Could not write " + path(asked)), qPrintable(w.messages.shown[0]));
         QVERIFY(!QFile::exists(path(asked)));
+    }
+
+    void csvDeviceLine_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::newRow("line feed") << "USB\nMic";
+        QTest::newRow("carriage return") << "USB\rMic";
+    }
+
+    void csvDeviceLine()
+    {
+        QFETCH(QString, device);
+        const std::vector<int16_t> levels(513, 0);
+        QVERIFY(writeSpectrumCsv({44100, 1024, device, levels}, path("device.csv")).isEmpty());
+        QFile file(path("device.csv"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        QCOMPARE(lines.value(3), QByteArray("# device: USB Mic"));
+        QCOMPARE(lines.value(4), QByteArray("bin,frequency_hz,level_db"));
     }
 
     void peakHold()
