@@ -69,6 +69,12 @@ WindowExtras::WindowExtras(Form1& window, MessageSink& messages, PathQuestion as
     auto* menu = new QMenu(&window);
     for (const auto& item : items)
         connect(menu->addAction(QString::fromLatin1(item.text)), &QAction::triggered, this, item.run);
+    // Peak hold is on or off: its item shows which.
+    for (QAction* action : menu->actions())
+        if (action->text().startsWith(QLatin1String("Peak Hold"))) {
+            m_peakHoldItem = action;
+            action->setCheckable(true);
+        }
     for (QLabel* label : {window.Label3, window.Label4}) {
         label->setToolTip(QString::fromLatin1(extrasHelp));
         label->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -141,6 +147,8 @@ void WindowExtras::startOrStop()
 void WindowExtras::togglePeakHold()
 {
     m_peakHold.setOn(!m_peakHold.isOn());
+    if (m_peakHoldItem)
+        m_peakHoldItem->setChecked(m_peakHold.isOn());
     // The window's chart plots its one spectrum channel only; the peaks are the second.
     m_window.chart().setChannel(m_peakHold.isOn() ? -1 : 0);
 }

@@ -10,6 +10,8 @@
 
 #include <functional>
 
+class QAction;
+
 namespace vellarin {
 
 class Form1;
@@ -39,6 +41,7 @@ private:
     PathQuestion m_askPath;
     QString m_device;  // the device of the capture the levels come from
     PeakHold m_peakHold;
+    QAction* m_peakHoldItem = nullptr;  // checked while the peaks are held
 };
 
 }  // namespace vellarin

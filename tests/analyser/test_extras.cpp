@@ -14,6 +14,7 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QImage>
+#include <QMenu>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -303,6 +304,21 @@ private slots:
         held.start("44100", "2048");
         QVERIFY(tone(held, 80));
         QVERIFY(freshPeaks());
+    }
+
+    void peakHoldItemShowsItsState()
+    {
+        Window w;
+        WindowExtras extras(*w.window, w.messages);
+        QAction* item = nullptr;
+        for (QAction* action : w.window->findChild<QMenu*>()->actions())
+            if (action->text().startsWith("Peak Hold"))
+                item = action;
+        QVERIFY(item && item->isCheckable() && !item->isChecked());
+        extras.togglePeakHold();  // as Ctrl+P does
+        QVERIFY(item->isChecked());
+        item->trigger();  // as the menu does
+        QVERIFY(!item->isChecked() && !extras.peakHold().isOn());
     }
 
     void shortcuts_data()
