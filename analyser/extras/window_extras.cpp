@@ -6,10 +6,13 @@
 
 #include <QComboBox>
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QToolButton>
 
 namespace vellarin {
@@ -125,13 +128,23 @@ void WindowExtras::exportSpectrum()
            QStringLiteral("CSV files (*.csv)"), [&](const QString& path) { return writeSpectrumCsv(frame, path); });
 }
 
-// What was taken is written where the user says, under a name with the time in it.
+// What was taken is written where the user says, under a name with the time
+// in it: pictures first in the Pictures folder, spectra in the Documents
+// folder, and each after that where the last of its kind went.
 void WindowExtras::saveAs(const QString& title, const QString& what, const QString& suffix, const QString& filter,
                           const std::function<QString(const QString& path)>& write)
 {
-    const QString path = m_askPath(title, defaultExportName(what, QDateTime::currentDateTime(), suffix), filter);
+    QString& folder = m_lastFolder[suffix];
+    if (folder.isEmpty())
+        folder = QStandardPaths::writableLocation(suffix == QLatin1String("png") ? QStandardPaths::PicturesLocation
+                                                                                 : QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    const QString name = defaultExportName(what, QDateTime::currentDateTime(), suffix);
+    const QString path = m_askPath(title, folder.isEmpty() ? name : QDir(folder).filePath(name), filter);
     if (path.isEmpty())
         return;  // cancelled
+    folder = QFileInfo(path).absolutePath();
     if (const QString failure = write(path); !failure.isEmpty())
         m_messages.show(failure);
 }

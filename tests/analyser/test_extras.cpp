@@ -1,5 +1,6 @@
 // What a user may ask for beyond the window's design: command-line options,
 // remembered settings, pictures and the spectrum saved to files.
+#include "extras/ending_signals.h"
 #include "extras/exports.h"
 #include "extras/launch_options.h"
 #include "extras/remembered_settings.h"
@@ -12,15 +13,20 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QMenu>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 using namespace vellarin;
 using capture_test::LiveWindow;
@@ -55,6 +61,14 @@ class ExtrasTest : public QObject {
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
 private slots:
+    // The Pictures and Documents folders of a home of the tests' own.
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        for (const auto folder : {QStandardPaths::PicturesLocation, QStandardPaths::DocumentsLocation})
+            QVERIFY(QDir().mkpath(QStandardPaths::writableLocation(folder)));
+    }
+
     void commandLine_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -174,6 +188,76 @@ private slots:
         settings.sync();
         const QByteArray after = [&] { QFile f(file); f.open(QIODevice::ReadOnly); return f.readAll(); }();
         QCOMPARE(after == written, !useRemembered);
+    }
+
+    // What the command line gives is for its run; what the user then changes is remembered.
+    void commandLineValuesAreForTheirRun()
+    {
+        const QString file = path("for-this-run.ini");
+        QSettings settings(file, QSettings::IniFormat);
+        settings.setValue("rate", "11025");
+        settings.setValue("fftSize", "2048");
+        {
+            Window w;
+            SettingsKeeper keeper(*w.window, settings, true);
+            LaunchOptions given;
+            given.rate = 48000;
+            given.fftSize = 4096;
+            given.scaling = LogScaling;
+            applyLaunchOptions(*w.window, given);
+            keeper.holdForThisRun(given);
+            w.window->Combo2->setEditText("8192");
+        }
+        QCOMPARE(settings.value("rate").toString(), "11025");
+        QCOMPARE(settings.value("fftSize").toString(), "8192");
+        QVERIFY(!settings.contains("scaling"));
+    }
+
+    void endingSignals_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGINT") << SIGINT;
+    }
+
+    // The program ends on either signal as when its window is closed.
+    void endingSignals()
+    {
+        QFETCH(int, signal);
+        Window w;
+        w.window->show();
+        const EndingSignals ending([&w] { w.window->close(); });
+        QVERIFY(ending.watching());
+        std::raise(signal);
+        QTRY_VERIFY(!w.window->isVisible());
+    }
+
+    void saveFolders_data()
+    {
+        QTest::addColumn<bool>("picture");
+        QTest::addColumn<int>("firstFolder");
+        QTest::newRow("picture") << true << int(QStandardPaths::PicturesLocation);
+        QTest::newRow("spectrum") << false << int(QStandardPaths::DocumentsLocation);
+    }
+
+    // First in the folder for the kind of file, then where the last one went.
+    void saveFolders()
+    {
+        QFETCH(bool, picture);
+        QFETCH(int, firstFolder);
+        Window w;
+        w.start("44100", "1024");
+        QVERIFY(w.tickDraws(2));
+        QStringList suggested;
+        WindowExtras extras(*w.window, w.messages, [&](const QString&, const QString& name, const QString&) {
+            suggested << QFileInfo(name).absolutePath();
+            return path(QString("saved/file.") + (picture ? "png" : "csv"));
+        });
+        QVERIFY(QDir(m_dir.path()).mkpath("saved"));
+        for (int i = 0; i < 2; ++i)
+            picture ? extras.savePicture(WindowExtras::Picture::chart) : extras.exportSpectrum();
+        QCOMPARE(suggested, (QStringList{QStandardPaths::writableLocation(QStandardPaths::StandardLocation(firstFolder)),
+                                         path("saved")}));
     }
 
     void spectrumAsCsv()
@@ -366,8 +450,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
         QString suggestedName;
         WindowExtras extras(*w.window, w.messages, [&](const QString&, const QString& suggested, const QString&) {
-            suggestedName = suggested;
-            return path(suggested);
+            suggestedName = QFileInfo(suggested).fileName();
+            return path(suggestedName);
         });
         const struct {
             WindowExtras::Picture which;
