@@ -1,5 +1,6 @@
 // vellarin: a real-time audio spectrum analyser.
 #include "extras/ending_signals.h"
+#include "extras/first_trace_mark.h"
 #include "extras/launch_options.h"
 #include "extras/remembered_settings.h"
 #include "extras/window_extras.h"
@@ -134,6 +135,8 @@ int main(int argc, char* argv[])
     vellarin::WindowExtras extras(window, messages);
     // Ending by signal ends as closing the window does.
     const vellarin::EndingSignals ending([&window] { window.close(); });
+    if (vellarin::FirstTraceMark::wanted())
+        new vellarin::FirstTraceMark(window);
     window.show();
     if (launch.options.start)
         window.Command1->click();
