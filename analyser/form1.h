@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <future>
 
 class QCheckBox;
 class QComboBox;
@@ -132,6 +133,9 @@ private:
 
     Form1Services m_services;
     std::unique_ptr<AnalyserState> m_state;
+    // The level table, built beside the window rather than before it; a
+    // frame that needs it first waits for it, and the window's end does too.
+    std::future<void> m_levelsPrepared;
     TrazelBinding m_chart;
     CascadraBinding m_waterfall;
     FourelBinding m_fft;

@@ -135,10 +135,12 @@ int main(int argc, char* argv[])
     vellarin::WindowExtras extras(window, messages);
     // Ending by signal ends as closing the window does.
     const vellarin::EndingSignals ending([&window] { window.close(); });
-    if (vellarin::FirstTraceMark::wanted())
-        new vellarin::FirstTraceMark(window);
+    vellarin::FirstTraceMark* mark = vellarin::FirstTraceMark::wanted() ? new vellarin::FirstTraceMark(window) : nullptr;
     window.show();
-    if (launch.options.start)
+    if (launch.options.start) {
         window.Command1->click();
+        if (mark)
+            mark->captureStarted();
+    }
     return app.exec();
 }

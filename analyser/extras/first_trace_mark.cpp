@@ -17,6 +17,11 @@ FirstTraceMark::FirstTraceMark(Form1& window) : QObject(&window), m_window(windo
 
 bool FirstTraceMark::wanted() { return !qEnvironmentVariableIsEmpty("VELLARIN_FIRST_TRACE_MARK"); }
 
+void FirstTraceMark::captureStarted()
+{
+    QTextStream(stderr) << "capture started at " << QDateTime::currentMSecsSinceEpoch() << '\n';
+}
+
 bool FirstTraceMark::eventFilter(QObject* watched, QEvent* event)
 {
     // The chart paints its grid before any frame; the first paint after a

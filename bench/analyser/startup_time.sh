@@ -2,7 +2,8 @@
 # From launch to the first trace on the chart: `vellarin --start` at
 # 44100 Hz and N = 1024 on an Xvfb display, recording a private sound
 # server's sweep, launched RUNS times (5 unless given); prints each time and
-# the median in milliseconds.
+# the median in milliseconds, and of each the window's share: from launch
+# until Start has returned (the rest is the sound device's first buffers).
 #
 #   bench/analyser/startup_time.sh [build folder] [runs]
 set -euo pipefail
@@ -18,6 +19,7 @@ desk_start_display
 export XDG_CONFIG_HOME=$desk/config VELLARIN_FIRST_TRACE_MARK=1
 
 times=()
+windows=()
 for ((run = 1; run <= runs; run++)); do
   log=$desk/run-$run.log
   launched=$(date +%s%3N)
@@ -27,9 +29,11 @@ for ((run = 1; run <= runs; run++)); do
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
   shown=$(sed -n 's/^first trace at //p' "$log")
-  [ -n "$shown" ] || { echo "run $run: no trace within 10 s" >&2; cat "$log" >&2; exit 1; }
+  started=$(sed -n 's/^capture started at //p' "$log")
+  [ -n "$shown" ] && [ -n "$started" ] || { echo "run $run: no trace within 10 s" >&2; cat "$log" >&2; exit 1; }
   times+=($((shown - launched)))
-  echo "run $run: $((shown - launched)) ms"
+  windows+=($((started - launched)))
+  echo "run $run: first trace after $((shown - launched)) ms, capture started after $((started - launched)) ms"
 done
-median=$(printf '%s\n' "${times[@]}" | sort -n | sed -n "$(((runs + 1) / 2))p")
-echo "median of $runs: $median ms"
+median() { printf '%s\n' "$@" | sort -n | sed -n "$((($# + 1) / 2))p"; }
+echo "median of $runs: first trace after $(median "${times[@]}") ms, capture started after $(median "${windows[@]}") ms"
