@@ -154,6 +154,9 @@ void Form1::placeGroupBoxChildren()
             // on the frame line: it comes down to the inside of the frame.
             if (const auto* box = qobject_cast<const QGroupBox*>(w->parentWidget()))
                 at.moveTop(std::max(at.top(), box->contentsRect().top()));
+            // A check box shorter than its box would show it cut off.
+            if (qobject_cast<const QCheckBox*>(w))
+                at.setHeight(std::max(at.height(), w->minimumSizeHint().height()));
             w->setGeometry(at);
         }
 }
