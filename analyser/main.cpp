@@ -87,7 +87,11 @@ int main(int argc, char* argv[])
                                                   "0 when all three were created. Needs no display."));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Real-time audio spectrum analyser"));
+    parser.setApplicationDescription(QStringLiteral(
+        "Real-time audio spectrum analyser\n\n"
+        "Values given here are for this run only; what is changed in the window is remembered.\n"
+        "Exit status: 0 done; 1 no display for the window, or --check found a component missing; "
+        "2 an unknown option, a stray argument or a value out of range."));
     for (const WindowlessOption& w : windowless)
         parser.addOption(w.option);
     parser.addOption(check);
