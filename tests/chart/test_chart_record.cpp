@@ -25,6 +25,10 @@ void* operator new(size_t size)
 }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, size_t) noexcept { std::free(p); }
+// Under AddressSanitizer the array forms do not come through the ones above.
+void* operator new[](size_t size) { return operator new(size); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete[](void* p, size_t) noexcept { std::free(p); }
 
 namespace {
 
