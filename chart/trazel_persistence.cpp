@@ -69,7 +69,7 @@ HResult CTrazelCtrl::loadRecord(PropertyExchange& exchange)
     case Extent::resized:
         break;
     case Extent::outOfMemory:
-        // The surfaces were left as they were, drawn with these settings.
+        // The surfaces are as they were, drawn with the settings before the load.
         state = std::move(previous);
         return hr::outOfMemory;
     }
