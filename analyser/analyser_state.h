@@ -51,6 +51,10 @@ struct AnalyserState {
     // Aligned for the FFT's vector code.
     alignas(64) std::array<double, 2 * MaxFFTSize + 1> FFTData{};
     std::array<int16_t, MaxFFTSize + 1> BinLevel{};
+    // The rate and size BinLevel was computed with; a later Start that fails
+    // changes FFTSize and CaptureFormat but not the levels.
+    uint32_t BinLevelRate = 0;
+    int32_t BinLevelFFTSize = 0;
     std::array<int16_t, MaxFFTSize + 1> ChartLine{};
     std::vector<int16_t> WaterfallLine;
 

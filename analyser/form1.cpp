@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <system_error>
 
 namespace vellarin {
 
@@ -52,8 +53,13 @@ Form1::Form1(Form1Services services, QWidget* parent)
     setMinimumSize(scale.toPixelsX(layout::clientWidth), scale.toPixelsY(layout::clientHeight));
     resize(minimumSize());
 
-    // Built once for the process, here rather than on the first frame.
-    prepareLevels();
+    // Built once for the process, at start-up rather than on the first
+    // frame, and on a thread of its own while the window gets ready.
+    try {
+        m_levelsPrepared = std::async(std::launch::async, prepareLevels);
+    } catch (const std::system_error&) {
+        prepareLevels();  // no thread to spare: built here, as the first frame would
+    }
     formLoad();
 }
 

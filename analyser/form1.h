@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <future>
 
 class QCheckBox;
 class QComboBox;
@@ -127,6 +128,8 @@ private:
     // Capture: the device closed after Stop or a failure, the frame drawn,
     // and a capture that died given up.
     void closeDevice(bool reportStopFailure);
+    // Why the device would not open, beneath the message; empty when unknown.
+    QString openFailureReason(wavein::MmResult failure) const;
     void abandonCapture(const QString& message);
     void drawFrame(int32_t newSamples);
     void sendChartLine(int16_t* line, int16_t count, int32_t firstBin);
@@ -139,6 +142,9 @@ private:
 
     Form1Services m_services;
     std::unique_ptr<AnalyserState> m_state;
+    // The level table, built beside the window rather than before it; a
+    // frame that needs it first waits for it, and the window's end does too.
+    std::future<void> m_levelsPrepared;
     TrazelBinding m_chart;
     CascadraBinding m_waterfall;
     FourelBinding m_fft;

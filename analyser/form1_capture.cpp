@@ -5,6 +5,7 @@
 #include "capture_ring.h"
 #include "form1.h"
 #include "number_text.h"
+#include "sample_rate_range.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -60,10 +61,22 @@ void Form1::startCapture()
     s.CaptureFormat = captureFormat(rate.value_or(0));
     Label4->setText(QString::number(s.CaptureFormat.samplesPerSec / 2.0, 'g', 15) + QStringLiteral(" Hz"));
 
+    const QString openFailed = QStringLiteral("Failed to open sound input device!");
+    if (!rate || *rate < LowestSampleRate || *rate > HighestSampleRate) {
+        m_services.messages.show(openFailed, QStringLiteral("The sample rate must be from %1 to %2 Hz; %3 is not.")
+                                                 .arg(LowestSampleRate)
+                                                 .arg(HighestSampleRate)
+                                                 .arg(Combo1->currentText().trimmed()));
+        return;
+    }
     const std::optional<uint32_t> device = unsignedNumber(List1->currentText());
-    if (!rate || !device
-        || m_services.waveIn.open(s.WaveInHandle, *device, s.CaptureFormat) != wavein::result::ok) {
-        m_services.messages.show(QStringLiteral("Failed to open sound input device!"));
+    if (!device) {
+        m_services.messages.show(openFailed);
+        return;
+    }
+    if (const wavein::MmResult opened = m_services.waveIn.open(s.WaveInHandle, *device, s.CaptureFormat);
+        opened != wavein::result::ok) {
+        m_services.messages.show(openFailed, openFailureReason(opened));
         return;
     }
 
@@ -97,6 +110,13 @@ void Form1::startCapture()
     refreshFrequencyLabels();
     setControlsForRunState(RunState::Capturing);
     apply3DView();
+}
+
+QString Form1::openFailureReason(wavein::MmResult failure) const
+{
+    if (failure == wavein::result::badFormat)
+        return QStringLiteral("The device does not record at %1 Hz.").arg(m_state->CaptureFormat.samplesPerSec);
+    return {};
 }
 
 void Form1::closeDevice(bool reportStopFailure)

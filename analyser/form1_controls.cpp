@@ -147,8 +147,18 @@ void Form1::placeGroupBoxChildren()
 {
     const TwipsScale scale = TwipsScale::of(this);
     for (const layout::Placement& p : layout::groupBoxPlacements())
-        if (auto* w = findChild<QWidget*>(QLatin1String(p.control)))
-            w->setGeometry(scale.toPixels(p.left, p.top, p.width, p.height));
+        if (auto* w = findChild<QWidget*>(QLatin1String(p.control))) {
+            QRect at = scale.toPixels(p.left, p.top, p.width, p.height);
+            // The design's frame runs through the middle of its title; the
+            // desktop's runs below it, so a child placed that high would sit
+            // on the frame line: it comes down to the inside of the frame.
+            if (const auto* box = qobject_cast<const QGroupBox*>(w->parentWidget()))
+                at.moveTop(std::max(at.top(), box->contentsRect().top()));
+            // A check box shorter than its box would show it cut off.
+            if (qobject_cast<const QCheckBox*>(w))
+                at.setHeight(std::max(at.height(), w->minimumSizeHint().height()));
+            w->setGeometry(at);
+        }
 }
 
 }  // namespace vellarin

@@ -5,6 +5,8 @@
 #include "form1.h"
 #include "readouts.h"
 
+#include <interfaces/trazel.h>
+
 #include <QLabel>
 #include <QScrollBar>
 
@@ -37,8 +39,11 @@ ScalingView Form1::scalingView() const
 void Form1::crossHairMoved(int32_t offset)
 {
     const AnalyserState& s = *m_state;
-    // The two-axis cross-hair reports a negative offset; it reads as column 0.
-    const int32_t column = std::min(std::max(offset, 0), m_chart.xmax() - 1);
+    // The two-line cross-hair reports -(x + 60000 (y + 1)); its column is what
+    // the multiples of 60000 leave over.
+    const int32_t x =
+        offset < 0 ? static_cast<int32_t>(-static_cast<int64_t>(offset) % trazel::CrossHairRowStride) : offset;
+    const int32_t column = std::min(x, m_chart.xmax() - 1);
     const int32_t bin = chartColumnBin(scalingView(), column, s.ChartLogMap, s.ChartFitMap);
     const double hertz = static_cast<double>(bin) * sampleRate() / s.FFTSize;
     Label5->setText(crossHairCaption(hertz, levelOf(s, bin)));

@@ -98,6 +98,8 @@ void Form1::drawFrame(int32_t newSamples)
     const FrameTiming timing{newSamples, s.CaptureFormat.samplesPerSec, m_framesDrawn == 0};
     if (!m_frameExtras || !m_frameExtras->computeLevels(s.FFTData, n, timing, s.BinLevel))
         computeBinLevels(s.FFTData, n, s.BinLevel);
+    s.BinLevelRate = s.CaptureFormat.samplesPerSec;
+    s.BinLevelFFTSize = n;
 
     const int32_t columns = std::clamp(m_chart.xmax(), 0, 32767);
     const int32_t firstBin = std::clamp(HScroll1->value(), 0, MaxFFTSize);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace vellarin {
 
@@ -44,6 +45,64 @@ constexpr AxisRow fullFitAxis[] = {
      "-20000,21000,22000"},
 };
 
+// The tick lines of a rate the tables lack, by the rule the tables follow.
+struct Tick {
+    double hertz;
+    bool solid;
+};
+
+// The chart keeps at most this many tick lines.
+constexpr size_t maxTicks = 64;
+// A full-fit step is the finest that keeps the ticks to this many.
+constexpr double maxFullFitTicks = 30;
+
+// 10, 20 ... 90, 100, 200 ... below half the rate; each power of ten from 100 on solid.
+std::vector<Tick> logarithmicTicks(double half)
+{
+    std::vector<Tick> ticks;
+    for (double decade = 10; decade < half && ticks.size() < maxTicks; decade *= 10)
+        for (int m = 1; m <= 9 && m * decade < half && ticks.size() < maxTicks; ++m)
+            ticks.push_back({m * decade, m == 1 && decade >= 100});
+    return ticks;
+}
+
+// An even step of 1, 2 or 5 times a power of ten below half the rate; every
+// tenth tick solid, every fifth for a step of 2, so the solid ones fall on
+// round numbers.
+std::vector<Tick> fullFitTicks(double half)
+{
+    std::vector<Tick> ticks;
+    for (double decade = 1; decade < half; decade *= 10)
+        for (int m : {1, 2, 5}) {
+            const double step = m * decade;
+            const double count = std::ceil(half / step) - 1;  // multiples of the step below half
+            if (count > maxFullFitTicks)
+                continue;
+            const int every = m == 2 ? 5 : 10;
+            for (int i = 1; i <= count; ++i)
+                ticks.push_back({i * step, i % every == 0});
+            return ticks;
+        }
+    return ticks;
+}
+
+QString number(double v) { return QString::number(v, 'g', 15); }
+
+std::optional<QString> ruledAxisCommand(bool logarithmic, double sampleRate, const QString& middle)
+{
+    if (!std::isfinite(sampleRate) || sampleRate <= 0)
+        return std::nullopt;
+    const double half = sampleRate / 2;
+    const std::vector<Tick> ticks = logarithmic ? logarithmicTicks(half) : fullFitTicks(half);
+    if (ticks.empty())
+        return std::nullopt;
+    QString command = QStringLiteral("X,%1,%2,0,%3,").arg(logarithmic ? 1 : 2).arg(number(half)).arg(ticks.size())
+                      + middle;
+    for (const Tick& t : ticks)
+        command += u',' + number(t.solid ? -t.hertz : t.hertz);
+    return command;
+}
+
 // A column that does not fit the map's 16-bit cells is held at the limit.
 int16_t toColumn(double v)
 {
@@ -73,10 +132,12 @@ std::optional<QString> axisCommand(int16_t freqScaling, double sampleRate, const
     if (freqScaling != LogScaling && freqScaling != FullFitScaling)
         return QStringLiteral("L");
     const bool logarithmic = freqScaling == LogScaling;
+    const QString& middle = logarithmic ? fftSizeText : rateText;
+    // The four rates of the drop-down keep their tables to the letter.
     for (const AxisRow& row : logarithmic ? logarithmicAxis : fullFitAxis)
         if (row.rate == sampleRate)
-            return QLatin1String(row.head) + (logarithmic ? fftSizeText : rateText) + QLatin1String(row.ticks);
-    return std::nullopt;
+            return QLatin1String(row.head) + middle + QLatin1String(row.ticks);
+    return ruledAxisCommand(logarithmic, sampleRate, middle);
 }
 
 void buildBinMaps(int32_t fftSize, int32_t chartColumns, double waterfallPixels, const BinMaps& maps)

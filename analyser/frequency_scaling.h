@@ -11,8 +11,9 @@
 namespace vellarin {
 
 // The chart's axis command for a scaling and sample rate: "L" in standard
-// scaling; none for a rate without a tick table. `fftSizeText` and
-// `rateText` are the drop-down texts, sent as typed.
+// scaling; the tables' own for 8000, 11025, 22050 and 44100 Hz, ticks by
+// their rule for any other rate; none for a rate without ticks below half
+// of it. `fftSizeText` and `rateText` are the drop-down texts, sent as typed.
 std::optional<QString> axisCommand(int16_t freqScaling, double sampleRate, const QString& fftSizeText,
                                    const QString& rateText);
 

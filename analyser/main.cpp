@@ -1,5 +1,7 @@
 // vellarin: a real-time audio spectrum analyser.
 #include "extras/analysis_extras.h"
+#include "extras/ending_signals.h"
+#include "extras/first_trace_mark.h"
 #include "extras/launch_options.h"
 #include "extras/remembered_settings.h"
 #include "extras/window_extras.h"
@@ -17,7 +19,11 @@ namespace {
 // that waits for a click.
 class TerminalSink final : public vellarin::MessageSink {
 public:
-    void show(const QString& text) override { QTextStream(stderr) << text << '\n'; }
+    using MessageSink::show;
+    void show(const QString& text, const QString& reason) override
+    {
+        QTextStream(stderr) << text << (reason.isEmpty() ? QString() : u' ' + reason) << '\n';
+    }
 };
 
 // Starts the main window without showing it and tells whether the chart,
@@ -40,32 +46,81 @@ int checkComponents(wavein::WaveInApi& waveIn)
     return all ? 0 : 1;
 }
 
+int showHelp(const QCommandLineParser& parser)
+{
+    QTextStream(stdout) << parser.helpText();
+    return 0;
+}
+
+int showVersion(const QCommandLineParser&)
+{
+    QTextStream(stdout) << QCoreApplication::applicationName() << ' ' << QCoreApplication::applicationVersion() << '\n';
+    return 0;
+}
+
+// Options that show no window: they run before any window system is reached,
+// so they work over ssh, in scripts and in package checks, and end the program.
+struct WindowlessOption {
+    QCommandLineOption option;
+    int (*run)(const QCommandLineParser&);
+};
+
+bool displayNamed()
+{
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY")
+           || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("vellarin"));
-    QApplication::setOrganizationName(QStringLiteral("vellarin"));
-    QApplication::setApplicationVersion(QStringLiteral(VELLARIN_VERSION));
+    QCoreApplication::setApplicationName(QStringLiteral("vellarin"));
+    QCoreApplication::setOrganizationName(QStringLiteral("vellarin"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VELLARIN_VERSION));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Real-time audio spectrum analyser"));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const WindowlessOption windowless[] = {
+        {{{"h", "help"}, "Show this help and exit."}, showHelp},
+        {{{"v", "version"}, "Show the version and exit."}, showVersion},
+    };
     const QCommandLineOption check(QStringLiteral("check"),
                                    QStringLiteral("Create the chart, waterfall and FFT components, report, and exit: "
-                                                  "0 when all three were created."));
+                                                  "0 when all three were created. Needs no display."));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Real-time audio spectrum analyser\n\n"
+        "Values given here are for this run only; what is changed in the window is remembered.\n"
+        "Exit status: 0 done; 1 no display for the window, or --check found a component missing; "
+        "2 an unknown option, a stray argument or a value out of range."));
+    for (const WindowlessOption& w : windowless)
+        parser.addOption(w.option);
     parser.addOption(check);
     vellarin::addLaunchOptions(parser);
-    parser.process(app);
-
-    const vellarin::LaunchRequest launch = vellarin::readLaunchOptions(parser);
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const vellarin::LaunchRequest launch = vellarin::readCommandLine(parser, arguments);
     if (!launch.error.isEmpty()) {
-        QTextStream(stderr) << "vellarin: " << launch.error << '\n';
+        QTextStream(stderr) << "vellarin: " << launch.error << " (vellarin --help lists the options)\n";
         return 2;
     }
+    for (const WindowlessOption& w : windowless)
+        if (parser.isSet(w.option)) {
+            const QCoreApplication core(argc, argv);
+            return w.run(parser);
+        }
 
+    const bool displayGiven =
+        displayNamed() || parser.isSet(QStringLiteral("platform")) || parser.isSet(QStringLiteral("display"));
+    if (parser.isSet(check) && !displayGiven)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    else if (!displayGiven) {
+        QTextStream(stderr) << "vellarin: no display to open the window on: neither DISPLAY nor WAYLAND_DISPLAY is set\n";
+        return 1;
+    }
+
+    QApplication app(argc, argv);
     std::unique_ptr<wavein::WaveInApi> waveIn = wavein::createSystemWaveIn();
     if (parser.isSet(check))
         return checkComponents(*waveIn);
@@ -77,14 +132,21 @@ int main(int argc, char* argv[])
         QTextStream(stderr) << "vellarin: " << refused << '\n';
         return 2;
     }
-    // The command line has the last word over what was remembered.
+    // The command line has the last word over what was remembered, for this run.
     QSettings settings;
-    const vellarin::SettingsKeeper remembered(window, settings, !launch.options.defaults);
+    vellarin::SettingsKeeper remembered(window, settings, !launch.options.defaults);
     vellarin::applyLaunchOptions(window, launch.options);
+    remembered.holdForThisRun(launch.options);
     vellarin::WindowExtras extras(window, messages);
     vellarin::AnalysisExtras analysis(window, *extras.menu(), launch.options.defaults ? nullptr : &settings);
+    // Ending by signal ends as closing the window does.
+    const vellarin::EndingSignals ending([&window] { window.close(); });
+    vellarin::FirstTraceMark* mark = vellarin::FirstTraceMark::wanted() ? new vellarin::FirstTraceMark(window) : nullptr;
     window.show();
-    if (launch.options.start)
+    if (launch.options.start) {
         window.Command1->click();
+        if (mark)
+            mark->captureStarted();
+    }
     return app.exec();
 }

@@ -4,9 +4,10 @@
 
 namespace vellarin {
 
-void MessageBoxSink::show(const QString& text)
+void MessageBoxSink::show(const QString& text, const QString& reason)
 {
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(applicationTitle), text, QMessageBox::Ok, m_parent);
+    box.setInformativeText(reason);
     box.exec();
 }
 

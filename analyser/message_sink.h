@@ -1,6 +1,7 @@
 #pragma once
 // How the analyser tells the user about a failure: a message with fixed text,
-// an OK button only, no icon, and the application's title as caption.
+// an OK button only, no icon, and the application's title as caption. Where
+// the program knows why, the reason stands beneath the text.
 #include <QString>
 
 class QWidget;
@@ -12,8 +13,10 @@ inline constexpr const char* applicationTitle = "Vellarin II";
 class MessageSink {
 public:
     virtual ~MessageSink() = default;
-    // Returns when the user has dismissed the message.
-    virtual void show(const QString& text) = 0;
+    // Returns when the user has dismissed the message. `reason` is empty
+    // when there is nothing to add to the text.
+    virtual void show(const QString& text, const QString& reason) = 0;
+    void show(const QString& text) { show(text, QString()); }
 };
 
 // The modal message box of the desktop.
@@ -21,7 +24,8 @@ class MessageBoxSink final : public MessageSink {
 public:
     explicit MessageBoxSink(QWidget* parent = nullptr) : m_parent(parent) {}
     void setParent(QWidget* parent) { m_parent = parent; }
-    void show(const QString& text) override;
+    using MessageSink::show;
+    void show(const QString& text, const QString& reason) override;
 
 private:
     QWidget* m_parent;

@@ -36,10 +36,11 @@ std::optional<int32_t> binPast(const BinMap& map, int32_t first, int32_t half, d
 
 int32_t chartColumnBin(const ScalingView& view, int32_t column, const BinMap& chartLog, const BinMap& chartFit)
 {
-    if (view.freqScaling != LogScaling && view.freqScaling != FullFitScaling)
-        return view.firstBin + column;
-    // Bin 1 lies on column 0 of both maps, so the search starts one column back.
+    // The chart draws point j of a line on column j + 1, so each column reads
+    // the point one before it; column 0, left of every point, reads the first.
     const int32_t v = column - 1;
+    if (view.freqScaling != LogScaling && view.freqScaling != FullFitScaling)
+        return view.firstBin + std::max(v, 0);
     return binPast(view.freqScaling == LogScaling ? chartLog : chartFit, 1, view.half, v).value_or(v);
 }
 

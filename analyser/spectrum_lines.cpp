@@ -88,6 +88,10 @@ void buildStandardWaterfallLine(std::span<const int16_t> binLevel, int32_t half,
         else
             line[c] = inSpectrum ? binLevel[k] : NoData;
     }
+    // The line is one longer than the chart is wide; that last element shows
+    // no bin, and a level there would draw a line of its own across the picture.
+    if (shown >= 0 && shown < static_cast<int32_t>(line.size()))
+        line[shown] = NoData;
 }
 
 }  // namespace vellarin

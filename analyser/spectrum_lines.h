@@ -25,6 +25,7 @@ void buildMappedWaterfallLine(std::span<const int16_t> binLevel, int32_t half, c
 // Standard scaling, one pixel per bin from `firstBin` on, for `columns`
 // pixels. Without a zoomed level window the raw levels go through (NoData
 // past the spectrum); with one, waterfall values (0 past the spectrum).
+// The element after the last column, past the chart, is NoData.
 void buildStandardWaterfallLine(std::span<const int16_t> binLevel, int32_t half, int32_t firstBin, int32_t columns,
                                 bool levelZoomed, const LevelWindow& window, std::span<int16_t> line);
 

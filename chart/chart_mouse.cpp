@@ -167,7 +167,7 @@ void ChartMouse::fireCrossHair(int x, int y)
 {
     // A row of -1 is the one-line cross-hair: the plain column. The
     // two-line cross-hair folds its row into a negative offset.
-    const int64_t offset = y < 0 ? x : -(int64_t(x) + 60000 * (int64_t(y) + 1));
+    const int64_t offset = y < 0 ? x : -(int64_t(x) + int64_t(CrossHairRowStride) * (int64_t(y) + 1));
     m_control.events.fire(eventid::CrossHair, {automation::Variant(saturate32(offset))});
 }
 

@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <new>
 
 namespace trazel {
 
@@ -16,17 +17,45 @@ namespace {
 
 QRgb backgroundOf(const TrazelState& s) { return surfaceColour(s.tools.backgroundBrush.colour); }
 
+// Pixels from the free store, so that a size the memory cannot hold is an
+// answer (a null surface) and not the end of the host program.
+QImage newSurface(int width, int height)
+{
+    const qsizetype bytesPerLine = qsizetype(width) * 4;
+    uchar* pixels = nullptr;
+    try {
+        pixels = new uchar[size_t(bytesPerLine) * size_t(height)];
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+    return QImage(pixels, width, height, bytesPerLine, QImage::Format_RGB32,
+                  [](void* p) { delete[] static_cast<uchar*>(p); }, pixels);
+}
+
 }  // namespace
 
-void ChartPicture::resize(int width, int height)
+bool ChartPicture::resize(int width, int height)
 {
-    DisplayImage = QImage(width, height, QImage::Format_RGB32);
-    TraceLayer = QImage(width, height, QImage::Format_RGB32);
-    GridOverlay = QImage(width, height, QImage::Format_RGB32);
-    FadeSurface = QImage(width, height, QImage::Format_RGB32);
-    m_window = QImage(width, height, QImage::Format_RGB32);
-    m_ink.reset(width, height);
-    m_stale.reset(width, height);
+    // The old surfaces go only once all the new ones are had.
+    QImage surfaces[5];
+    for (QImage& surface : surfaces)
+        if (surface = newSurface(width, height); surface.isNull())
+            return false;
+    ColumnSpans ink, stale;
+    try {
+        ink.reset(width, height);
+        stale.reset(width, height);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    DisplayImage = std::move(surfaces[0]);
+    TraceLayer = std::move(surfaces[1]);
+    GridOverlay = std::move(surfaces[2]);
+    FadeSurface = std::move(surfaces[3]);
+    m_window = std::move(surfaces[4]);
+    m_ink = std::move(ink);
+    m_stale = std::move(stale);
+    return true;
 }
 
 void ChartPicture::redraw(TrazelState& state)

@@ -24,8 +24,10 @@ public:
 
     bool hasSurfaces() const { return !DisplayImage.isNull(); }
 
-    // Discards the surfaces and allocates them at the new size (contents undefined).
-    void resize(int width, int height);
+    // Discards the surfaces and allocates them at the new size (contents
+    // undefined). False, with the surfaces as they were, when there is not
+    // the memory for them.
+    bool resize(int width, int height);
 
     // Rebuilds the static picture and puts the grid overlay on the window.
     void redraw(TrazelState& state);

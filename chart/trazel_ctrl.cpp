@@ -25,16 +25,18 @@ CTrazelCtrl::~CTrazelCtrl() { delete m_widget.data(); }
 
 QWidget* CTrazelCtrl::widget() { return m_widget.data(); }
 
-void CTrazelCtrl::resizeWindow(int width, int height)
+bool CTrazelCtrl::resizeWindow(int width, int height)
 {
+    if (!m_widget)
+        return resizeChart(width, height);
     // A hidden window gets its resize event only when shown; the chart
     // takes the new size now.
-    if (m_widget) {
-        m_widget->resize(width, height);
-        resizeChart(m_widget->width(), m_widget->height());
-    } else {
-        resizeChart(width, height);
-    }
+    const QSize before = m_widget->size();
+    m_widget->resize(width, height);
+    if (resizeChart(m_widget->width(), m_widget->height()))
+        return true;
+    m_widget->resize(before);
+    return false;
 }
 
 QSize CTrazelCtrl::windowSize() const
@@ -53,22 +55,24 @@ std::span<const QUuid> CTrazelCtrl::propertyPages() const
     return pages;
 }
 
-void CTrazelCtrl::resizeChart(int width, int height)
+bool CTrazelCtrl::resizeChart(int width, int height)
 {
     if (width <= 0 || height <= 0)
-        return;
+        return true;
     const int w = std::max(width, 2);
     const int h = std::max(height, 2);
     // A window first sized 1 x 1 still needs its surfaces, although the size
     // matches the initial one.
     if (picture.hasSurfaces() && w == state.ChartWidth && h == state.ChartHeight)
-        return;
+        return true;
+    if (!picture.resize(w, h))
+        return false;
     state.ChartWidth = w;
     state.ChartHeight = h;
     state.HalfWidth = w / 2;
     state.HalfHeight = h / 2;
-    picture.resize(w, h);
     fullRedraw();
+    return true;
 }
 
 void CTrazelCtrl::fullRedraw()

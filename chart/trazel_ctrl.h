@@ -53,7 +53,9 @@ public:
     automation::HResult save(automation::PropertyBag& bag) override;
 
     // New client size of the window; a zero size (minimised) is ignored.
-    void resizeChart(int width, int height);
+    // False, with the chart at its old size, when the surfaces for the new
+    // one cannot be had.
+    bool resizeChart(int width, int height);
     // Rebuilds the static picture and starts the traces afresh.
     void fullRedraw();
     // Marks the settings as changed, so that the container saves them.
@@ -75,10 +77,13 @@ public:
 private:
     automation::HResult loadRecord(automation::PropertyExchange& exchange);
     RecordHeader currentHeader() const;
-    bool applyExtent(const RecordHeader& header);  // true when the window was resized
+    enum class Extent { unchanged, resized, outOfMemory };
+    Extent applyExtent(const RecordHeader& header);
 
-    // Sets the window's size and the chart's; without a window only the chart's.
-    void resizeWindow(int width, int height);
+    // Sets the window's size and the chart's; without a window only the
+    // chart's. False, with both as they were, when the chart cannot have
+    // the surfaces for the new size.
+    bool resizeWindow(int width, int height);
     QSize windowSize() const;
     QPoint windowDpi() const;
 

@@ -4,6 +4,7 @@
 #include "trazel_ctrl.h"
 
 #include <cmath>
+#include <utility>
 
 using namespace automation;
 
@@ -38,18 +39,18 @@ RecordHeader CTrazelCtrl::currentHeader() const
     return header;
 }
 
-bool CTrazelCtrl::applyExtent(const RecordHeader& header)
+CTrazelCtrl::Extent CTrazelCtrl::applyExtent(const RecordHeader& header)
 {
     const QPoint dpi = windowDpi();
     const auto w = toPixels(header.extentX, dpi.x());
     const auto h = toPixels(header.extentY, dpi.y());
     if (!w || !h || QSize(*w, *h) == windowSize())
-        return false;
-    resizeWindow(*w, *h);
-    return true;
+        return Extent::unchanged;
+    return resizeWindow(*w, *h) ? Extent::resized : Extent::outOfMemory;
 }
 
-// Loads into a copy, so a record that is not this control's changes nothing.
+// Loads into a copy, so a record that is not this control's, or one whose
+// size the memory cannot hold, changes nothing.
 HResult CTrazelCtrl::loadRecord(PropertyExchange& exchange)
 {
     RecordHeader header = currentHeader();
@@ -58,11 +59,20 @@ HResult CTrazelCtrl::loadRecord(PropertyExchange& exchange)
     if (header.version != recordVersion)
         return hr::fail;
     afterLoad(loaded);
-    state = std::move(loaded);
+    TrazelState previous = std::exchange(state, std::move(loaded));
     rebuildDrawingTools(state);
     state.SweepX = 0;
-    if (!applyExtent(header))
+    switch (applyExtent(header)) {
+    case Extent::unchanged:
         fullRedraw();
+        break;
+    case Extent::resized:
+        break;
+    case Extent::outOfMemory:
+        // The surfaces are as they were, drawn with the settings before the load.
+        state = std::move(previous);
+        return hr::outOfMemory;
+    }
     m_modified = false;
     return hr::ok;
 }

@@ -254,7 +254,7 @@ void AnalysisExtras::showPeak()
         m_peak->setText(QStringLiteral("No spectrum yet"));
         return;
     }
-    m_peak->setText(peakCaption(strongestPeak(s.BinLevel, s.FFTSize, double(s.CaptureFormat.samplesPerSec))));
+    m_peak->setText(peakCaption(strongestPeak(s.BinLevel, s.BinLevelFFTSize, double(s.BinLevelRate))));
 }
 
 }  // namespace vellarin

@@ -16,6 +16,16 @@ QString writeFailure(const QString& path, const QString& why)
     return QStringLiteral("Could not write %1: %2").arg(path, why);
 }
 
+// A device name goes on one comment line: whatever would end the line or
+// hide in it (line feed, carriage return, other control characters) becomes a space.
+QString oneLine(QString text)
+{
+    for (QChar& c : text)
+        if (!c.isPrint())
+            c = u' ';
+    return text;
+}
+
 }  // namespace
 
 QString writePicture(const QImage& picture, const QString& path)
@@ -41,7 +51,7 @@ QString writeSpectrumCsv(const SpectrumFrame& frame, const QString& path)
     out << "# vellarin spectrum\n"
         << "# sample rate: " << frame.sampleRate << " Hz\n"
         << "# FFT size: " << frame.fftSize << '\n'
-        << "# device: " << QString(frame.device).replace(u'\n', u' ') << '\n'
+        << "# device: " << oneLine(frame.device) << '\n'
         << "bin,frequency_hz,level_db\n";
     const double binHz = double(frame.sampleRate) / frame.fftSize;
     for (int32_t bin = 0; bin <= frame.fftSize / 2; ++bin)

@@ -2,6 +2,7 @@
 
 #include "choose_option.h"
 #include "form1.h"
+#include "sample_rate_range.h"
 
 #include <QCommandLineParser>
 #include <QComboBox>
@@ -13,8 +14,20 @@ namespace vellarin {
 
 namespace {
 
-constexpr int lowestRate = 1000, highestRate = 768000;
+constexpr int lowestRate = LowestSampleRate, highestRate = HighestSampleRate;
 constexpr std::array fftSizes{1024, 2048, 4096, 8192, 16384};
+
+// Qt's own options: the application takes them from the command line itself.
+const struct {
+    const char* name;
+    bool takesValue;
+} toolkitOptions[] = {
+    {"platform", true},        {"platformpluginpath", true}, {"platformtheme", true}, {"plugin", true},
+    {"display", true},         {"geometry", true},           {"qwindowgeometry", true}, {"title", true},
+    {"qwindowtitle", true},    {"qwindowicon", true},        {"style", true},         {"stylesheet", true},
+    {"session", true},         {"reverse", false},           {"widgetcount", false},  {"nograb", false},
+    {"dograb", false},
+};
 
 const struct {
     const char* name;
@@ -49,6 +62,24 @@ void addLaunchOptions(QCommandLineParser& parser)
         {"start", "Start capturing as soon as the window is up."},
         {"defaults", "Open as first installed: ignore the remembered settings and leave them as they are."},
     });
+    for (const auto& t : toolkitOptions) {
+        QCommandLineOption option(QString::fromLatin1(t.name));
+        if (t.takesValue)
+            option.setValueName(QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
+LaunchRequest readCommandLine(QCommandLineParser& parser, const QStringList& arguments)
+{
+    // Qt's options come with one dash: -platform offscreen.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    if (!parser.parse(arguments))
+        return {{}, parser.errorText()};
+    if (const QStringList stray = parser.positionalArguments(); !stray.isEmpty())
+        return {{}, QStringLiteral("Unexpected argument '%1'.").arg(stray.first())};
+    return readLaunchOptions(parser);
 }
 
 LaunchRequest readLaunchOptions(const QCommandLineParser& parser)
@@ -74,7 +105,7 @@ LaunchRequest readLaunchOptions(const QCommandLineParser& parser)
     }
     if (parser.isSet("scaling")) {
         for (const auto& s : scalingNames)
-            if (parser.value("scaling") == QLatin1String(s.name))
+            if (parser.value("scaling").compare(QLatin1String(s.name), Qt::CaseInsensitive) == 0)
                 o.scaling = s.scaling;
         if (!o.scaling)
             return {o, QStringLiteral("--scaling %1: the scaling must be standard, log or fullfit")

@@ -4,6 +4,7 @@
 // whether to ignore the remembered settings. Values the window would refuse
 // are refused here, before any window opens.
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -27,8 +28,14 @@ struct LaunchRequest {
     QString error;  // what is wrong with the command line; empty when nothing is
 };
 
+// The launch options, and Qt's own options (-platform, -style ...) hidden,
+// which the application takes for itself.
 void addLaunchOptions(QCommandLineParser& parser);
-// The options of a parser that has processed the command line.
+// Reads a whole command line, the program's name first, into `parser`, which
+// has the launch options and whatever else the program adds. An unknown
+// option or an argument that belongs to no option is an error.
+LaunchRequest readCommandLine(QCommandLineParser& parser, const QStringList& arguments);
+// The options of a parser that has read the command line.
 LaunchRequest readLaunchOptions(const QCommandLineParser& parser);
 
 // Why the window cannot take the options: a device it does not list. Empty when it can.

@@ -80,10 +80,42 @@ SettingsKeeper::SettingsKeeper(Form1& window, QSettings& settings, bool useRemem
         restoreSettings(m_window, m_settings);
 }
 
+// The settings that still hold what the command line gave.
+QStringList SettingsKeeper::heldKeys() const
+{
+    const Form1& w = m_window;
+    const LaunchOptions& g = m_given;
+    const bool held[] = {
+        !g.device.isEmpty() && w.List1->currentText() == deviceEntry(w, g.device),
+        g.rate && w.Combo1->currentText() == QString::number(*g.rate),
+        g.fftSize && w.Combo2->currentText() == QString::number(*g.fftSize),
+        g.scaling && w.selectedScaling() == *g.scaling,
+    };
+    const char* const keys[] = {"device", "rate", "fftSize", "scaling"};
+    QStringList found;
+    for (size_t i = 0; i < std::size(keys); ++i)
+        if (held[i])
+            found << QString::fromLatin1(keys[i]);
+    return found;
+}
+
 SettingsKeeper::~SettingsKeeper()
 {
-    if (m_use)
-        rememberSettings(m_window, m_settings);
+    if (!m_use)
+        return;
+    const QStringList held = heldKeys();
+    QVariantMap before;
+    for (const QString& key : held)
+        if (m_settings.contains(key))
+            before.insert(key, m_settings.value(key));
+    rememberSettings(m_window, m_settings);
+    for (const QString& key : held) {
+        if (before.contains(key))
+            m_settings.setValue(key, before.value(key));
+        else
+            m_settings.remove(key);
+    }
+    m_settings.sync();
 }
 
 }  // namespace vellarin

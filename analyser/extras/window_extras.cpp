@@ -6,10 +6,13 @@
 
 #include <QComboBox>
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QToolButton>
 
 namespace vellarin {
@@ -70,6 +73,12 @@ WindowExtras::WindowExtras(Form1& window, MessageSink& messages, PathQuestion as
     auto* menu = m_menu = new QMenu(&window);
     for (const auto& item : items)
         connect(menu->addAction(QString::fromLatin1(item.text)), &QAction::triggered, this, item.run);
+    // Peak hold is on or off: its item shows which.
+    for (QAction* action : menu->actions())
+        if (action->text().startsWith(QLatin1String("Peak Hold"))) {
+            m_peakHoldItem = action;
+            action->setCheckable(true);
+        }
     for (QLabel* label : {window.Label3, window.Label4}) {
         label->setToolTip(QString::fromLatin1(extrasHelp));
         label->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -113,19 +122,30 @@ void WindowExtras::exportSpectrum()
         return;
     }
     // Taken before asking, so the file holds the spectrum on show when the user asked.
-    const std::vector<int16_t> levels(s.BinLevel.begin(), s.BinLevel.begin() + s.FFTSize / 2 + 1);
-    const SpectrumFrame frame{s.CaptureFormat.samplesPerSec, s.FFTSize, m_device, levels};
+    // Under the rate and size the levels were computed with, not those of a Start since.
+    const std::vector<int16_t> levels(s.BinLevel.begin(), s.BinLevel.begin() + s.BinLevelFFTSize / 2 + 1);
+    const SpectrumFrame frame{s.BinLevelRate, s.BinLevelFFTSize, m_device, levels};
     saveAs(QStringLiteral("Export Spectrum"), QStringLiteral("spectrum"), QStringLiteral("csv"),
            QStringLiteral("CSV files (*.csv)"), [&](const QString& path) { return writeSpectrumCsv(frame, path); });
 }
 
-// What was taken is written where the user says, under a name with the time in it.
+// What was taken is written where the user says, under a name with the time
+// in it: pictures first in the Pictures folder, spectra in the Documents
+// folder, and each after that where the last of its kind went.
 void WindowExtras::saveAs(const QString& title, const QString& what, const QString& suffix, const QString& filter,
                           const std::function<QString(const QString& path)>& write)
 {
-    const QString path = m_askPath(title, defaultExportName(what, QDateTime::currentDateTime(), suffix), filter);
+    QString& folder = m_lastFolder[suffix];
+    if (folder.isEmpty())
+        folder = QStandardPaths::writableLocation(suffix == QLatin1String("png") ? QStandardPaths::PicturesLocation
+                                                                                 : QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    const QString name = defaultExportName(what, QDateTime::currentDateTime(), suffix);
+    const QString path = m_askPath(title, folder.isEmpty() ? name : QDir(folder).filePath(name), filter);
     if (path.isEmpty())
         return;  // cancelled
+    folder = QFileInfo(path).absolutePath();
     if (const QString failure = write(path); !failure.isEmpty())
         m_messages.show(failure);
 }
@@ -141,6 +161,8 @@ void WindowExtras::startOrStop()
 void WindowExtras::togglePeakHold()
 {
     m_peakHold.setOn(!m_peakHold.isOn());
+    if (m_peakHoldItem)
+        m_peakHoldItem->setChecked(m_peakHold.isOn());
     // The window's chart plots its one spectrum channel only; the peaks are the second.
     m_window.chart().setChannel(m_peakHold.isOn() ? -1 : 0);
 }

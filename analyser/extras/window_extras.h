@@ -6,11 +6,14 @@
 // Nothing of the window's own layout or gestures changes.
 #include "peak_hold.h"
 
+#include <QHash>
 #include <QObject>
+#include <QString>
 
 #include <functional>
 
 class QMenu;
+class QAction;
 
 namespace vellarin {
 
@@ -44,6 +47,8 @@ private:
     QString m_device;  // the device of the capture the levels come from
     PeakHold m_peakHold;
     QMenu* m_menu = nullptr;
+    QAction* m_peakHoldItem = nullptr;  // checked while the peaks are held
+    QHash<QString, QString> m_lastFolder;  // by file suffix: where the last file of the kind went
 };
 
 }  // namespace vellarin

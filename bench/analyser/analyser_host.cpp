@@ -31,8 +31,11 @@ namespace {
 class PrintedMessages final : public MessageSink {
 public:
     // With the wall-clock time it was shown, for timing how soon a lost device is noticed.
-    void show(const QString& text) override
+    using MessageSink::show;
+    void show(const QString& text, const QString& reason) override
     {
+        if (!reason.isEmpty())
+            std::fprintf(stderr, "reason: %s\n", qPrintable(reason));
         std::fprintf(stderr, "message: %s\nmessage shown at %lld ms\n", qPrintable(text),
                      static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
     }

@@ -29,7 +29,8 @@ constexpr int chartColumns = 1920;
 
 class SilentMessages final : public MessageSink {
 public:
-    void show(const QString&) override {}
+    using MessageSink::show;
+    void show(const QString&, const QString&) override {}
 };
 
 // Two tones and a little noise, from a table so the device costs nothing.

@@ -14,6 +14,7 @@ inline constexpr HResult falseResult = 1;
 inline constexpr HResult fail = static_cast<HResult>(0x80004005);
 inline constexpr HResult unexpected = static_cast<HResult>(0x8000FFFF);
 inline constexpr HResult pointer = static_cast<HResult>(0x80004003);
+inline constexpr HResult outOfMemory = static_cast<HResult>(0x8007000E);
 inline constexpr HResult invalidArg = static_cast<HResult>(0x80070057);
 inline constexpr HResult noInterface = static_cast<HResult>(0x80004002);
 inline constexpr HResult memberNotFound = static_cast<HResult>(0x80020003);

@@ -18,4 +18,8 @@ namespace eventid {
 inline constexpr automation::DispId ChartChanged = 1, CrossHair = 2;
 }  // namespace eventid
 
+// CrossHair's Offset is the column x, or -(x + CrossHairRowStride x (y + 1))
+// for the two-line cross-hair at row y.
+inline constexpr int32_t CrossHairRowStride = 60000;
+
 }  // namespace trazel

@@ -81,7 +81,7 @@ private slots:
         QTest::newRow("22050") << "22050" << "1024" << dflt << -1 << 0 << none << 1 << 22050u << "11025 Hz" << 1024;
         QTest::newRow("rate tie to even") << "12345.5" << "1024" << dflt << -1 << 0 << none << 1 << 12346u
                                           << "6173 Hz" << 1024;
-        QTest::newRow("rate without a number") << "fast" << "1024" << dflt << -1 << 0 << QStringList{openFailed} << 1
+        QTest::newRow("rate without a number") << "fast" << "1024" << dflt << -1 << 0 << QStringList{openFailed} << 0
                                                << 0u << "0 Hz" << 1024;
         QTest::newRow("rate beyond 32 bits") << "99999999999" << "1024" << dflt << -1 << 0 << QStringList{openFailed}
                                              << 0 << 0u << "0 Hz" << 1024;
@@ -144,6 +144,30 @@ private slots:
             // A device that was opened is given back whole.
             QCOMPARE(w.device.callCount(Op::close), failingOp >= 0 ? 1 : 0);
         }
+    }
+
+    void openFailureReason_data()
+    {
+        QTest::addColumn<QString>("rate");
+        QTest::addColumn<uint>("failure");  // of the open call; 0: it is not called
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("rate below the range") << "500" << 0u << "The sample rate must be from 1000 to 768000 Hz; 500 is not.";
+        QTest::newRow("rate the device refuses") << "96000" << uint(wavein::result::badFormat)
+                                                 << "The device does not record at 96000 Hz.";
+        QTest::newRow("no reason known") << "8000" << uint(wavein::result::error) << "";
+    }
+
+    void openFailureReason()
+    {
+        QFETCH(QString, rate);
+        QFETCH(uint, failure);
+        LiveWindow w;
+        if (failure != 0)
+            w.device.failCall(Op::open, failure);
+        w.start(rate, "1024");
+        QCOMPARE(w.device.callCount(Op::open), failure != 0 ? 1 : 0);
+        QCOMPARE(w.messages.shown, QStringList{openFailed});
+        QTEST(w.messages.reasons.value(0), "reason");
     }
 
     void stop_data()

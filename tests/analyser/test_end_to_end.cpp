@@ -280,10 +280,10 @@ private slots:
         };
         QTRY_VERIFY_WITH_TIMEOUT(bothShown(), 30000);
 
-        // Standard scaling from bin 0: the chart's column is the bin. The
+        // Standard scaling from bin 0: bin k is drawn on column k + 1. The
         // chart is not locked while capturing, so the right button holds the cross-hair.
         QWidget* chart = m_window->chart().widget();
-        const QPoint onPeak(highBin, chart->height() / 2);
+        const QPoint onPeak(highBin + 1, chart->height() / 2);
         QTest::mousePress(chart, Qt::RightButton, {}, onPeak);
         const Reading crossHair = readingOf(m_window->Label5);
         QTest::mouseRelease(chart, Qt::RightButton, {}, onPeak);

@@ -1,5 +1,6 @@
 // What a user may ask for beyond the window's design: command-line options,
 // remembered settings, pictures and the spectrum saved to files.
+#include "extras/ending_signals.h"
 #include "extras/exports.h"
 #include "extras/launch_options.h"
 #include "extras/remembered_settings.h"
@@ -12,14 +13,20 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
+#include <QMenu>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 using namespace vellarin;
 using capture_test::LiveWindow;
@@ -54,12 +61,21 @@ class ExtrasTest : public QObject {
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
 private slots:
+    // The Pictures and Documents folders of a home of the tests' own.
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        for (const auto folder : {QStandardPaths::PicturesLocation, QStandardPaths::DocumentsLocation})
+            QVERIFY(QDir().mkpath(QStandardPaths::writableLocation(folder)));
+    }
+
     void commandLine_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("error");  // empty: accepted
-        QTest::newRow("all good") << QStringList{"--device", "USB Mic", "--rate", "48000", "--fft", "4096",
-                                                 "--scaling", "log", "--start"} << "";
+        QTest::newRow("all good, scaling in any case")
+            << QStringList{"--device", "USB Mic", "--rate", "48000", "--fft", "4096", "--scaling", "Log", "--start"}
+            << "";
         QTest::newRow("fft not a size") << QStringList{"--fft", "1000"}
                                         << "--fft 1000: The FFT size must be 1024, 2048, 4096, 8192 or 16384!";
         QTest::newRow("rate not a number") << QStringList{"--rate", "fast"}
@@ -69,6 +85,8 @@ private slots:
         QTest::newRow("scaling unknown") << QStringList{"--scaling", "linear"}
                                          << "--scaling linear: the scaling must be standard, log or fullfit";
         QTest::newRow("device empty") << QStringList{"--device", " "} << "--device needs a device name or number";
+        QTest::newRow("unknown option") << QStringList{"--rates", "48000"} << "Unknown option 'rates'.";
+        QTest::newRow("stray argument") << QStringList{"--start", "now"} << "Unexpected argument 'now'.";
     }
 
     void commandLine()
@@ -77,8 +95,7 @@ private slots:
         QFETCH(QString, error);
         QCommandLineParser parser;
         addLaunchOptions(parser);
-        QVERIFY(parser.parse(QStringList{"vellarin"} + arguments));
-        const LaunchRequest request = readLaunchOptions(parser);
+        const LaunchRequest request = readCommandLine(parser, QStringList{"vellarin"} + arguments);
         QCOMPARE(request.error, error);
         if (!error.isEmpty())
             return;
@@ -173,6 +190,76 @@ private slots:
         QCOMPARE(after == written, !useRemembered);
     }
 
+    // What the command line gives is for its run; what the user then changes is remembered.
+    void commandLineValuesAreForTheirRun()
+    {
+        const QString file = path("for-this-run.ini");
+        QSettings settings(file, QSettings::IniFormat);
+        settings.setValue("rate", "11025");
+        settings.setValue("fftSize", "2048");
+        {
+            Window w;
+            SettingsKeeper keeper(*w.window, settings, true);
+            LaunchOptions given;
+            given.rate = 48000;
+            given.fftSize = 4096;
+            given.scaling = LogScaling;
+            applyLaunchOptions(*w.window, given);
+            keeper.holdForThisRun(given);
+            w.window->Combo2->setEditText("8192");
+        }
+        QCOMPARE(settings.value("rate").toString(), "11025");
+        QCOMPARE(settings.value("fftSize").toString(), "8192");
+        QVERIFY(!settings.contains("scaling"));
+    }
+
+    void endingSignals_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGINT") << SIGINT;
+    }
+
+    // The program ends on either signal as when its window is closed.
+    void endingSignals()
+    {
+        QFETCH(int, signal);
+        Window w;
+        w.window->show();
+        const EndingSignals ending([&w] { w.window->close(); });
+        QVERIFY(ending.watching());
+        std::raise(signal);
+        QTRY_VERIFY(!w.window->isVisible());
+    }
+
+    void saveFolders_data()
+    {
+        QTest::addColumn<bool>("picture");
+        QTest::addColumn<int>("firstFolder");
+        QTest::newRow("picture") << true << int(QStandardPaths::PicturesLocation);
+        QTest::newRow("spectrum") << false << int(QStandardPaths::DocumentsLocation);
+    }
+
+    // First in the folder for the kind of file, then where the last one went.
+    void saveFolders()
+    {
+        QFETCH(bool, picture);
+        QFETCH(int, firstFolder);
+        Window w;
+        w.start("44100", "1024");
+        QVERIFY(w.tickDraws(2));
+        QStringList suggested;
+        WindowExtras extras(*w.window, w.messages, [&](const QString&, const QString& name, const QString&) {
+            suggested << QFileInfo(name).absolutePath();
+            return path(QString("saved/file.") + (picture ? "png" : "csv"));
+        });
+        QVERIFY(QDir(m_dir.path()).mkpath("saved"));
+        for (int i = 0; i < 2; ++i)
+            picture ? extras.savePicture(WindowExtras::Picture::chart) : extras.exportSpectrum();
+        QCOMPARE(suggested, (QStringList{QStandardPaths::writableLocation(QStandardPaths::StandardLocation(firstFolder)),
+                                         path("saved")}));
+    }
+
     void spectrumAsCsv()
     {
         Window w;
@@ -207,12 +294,43 @@ private slots:
         for (int bin : {39, 41, 100})
             QVERIFY(level(40) > level(bin) + 20);  // the tone's bin stands out
 
+        // A Start at another rate and size that fails leaves the spectrum as it was computed.
+        w.window->Command2->click();
+        w.device.failCall(wavein::ScriptedWaveIn::Op::open, wavein::result::error);
+        w.start("8000", "16384", "1 USB Mic");
+        QVERIFY(!w.capturing());
+        asked = "after-failed-start.csv";
+        extras.exportSpectrum();
+        QFile again(path(asked));
+        QVERIFY(again.open(QIODevice::ReadOnly | QIODevice::Text));
+        QCOMPARE(QString::fromUtf8(again.readAll()).split(u'\n', Qt::SkipEmptyParts), lines);
+        w.messages.shown.clear();
+
         // A folder that is not there: a clear message, and no file.
         asked = "missing/spectrum.csv";
         extras.exportSpectrum();
         QCOMPARE(w.messages.shown.size(), 1);
         QVERIFY2(w.messages.shown[0].startsWith("Could not write " + path(asked)), qPrintable(w.messages.shown[0]));
         QVERIFY(!QFile::exists(path(asked)));
+    }
+
+    void csvDeviceLine_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::newRow("line feed") << "USB\nMic";
+        QTest::newRow("carriage return") << "USB\rMic";
+    }
+
+    void csvDeviceLine()
+    {
+        QFETCH(QString, device);
+        const std::vector<int16_t> levels(513, 0);
+        QVERIFY(writeSpectrumCsv({44100, 1024, device, levels}, path("device.csv")).isEmpty());
+        QFile file(path("device.csv"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        QCOMPARE(lines.value(3), QByteArray("# device: USB Mic"));
+        QCOMPARE(lines.value(4), QByteArray("bin,frequency_hz,level_db"));
     }
 
     void peakHold()
@@ -272,6 +390,21 @@ private slots:
         QVERIFY(freshPeaks());
     }
 
+    void peakHoldItemShowsItsState()
+    {
+        Window w;
+        WindowExtras extras(*w.window, w.messages);
+        QAction* item = nullptr;
+        for (QAction* action : w.window->findChild<QMenu*>()->actions())
+            if (action->text().startsWith("Peak Hold"))
+                item = action;
+        QVERIFY(item && item->isCheckable() && !item->isChecked());
+        extras.togglePeakHold();  // as Ctrl+P does
+        QVERIFY(item->isChecked());
+        item->trigger();  // as the menu does
+        QVERIFY(!item->isChecked() && !extras.peakHold().isOn());
+    }
+
     void shortcuts_data()
     {
         QTest::addColumn<int>("key");
@@ -317,8 +450,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
         QString suggestedName;
         WindowExtras extras(*w.window, w.messages, [&](const QString&, const QString& suggested, const QString&) {
-            suggestedName = suggested;
-            return path(suggested);
+            suggestedName = QFileInfo(suggested).fileName();
+            return path(suggestedName);
         });
         const struct {
             WindowExtras::Picture which;

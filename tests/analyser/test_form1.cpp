@@ -15,6 +15,8 @@
 #include <QScrollBar>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -374,6 +376,23 @@ private slots:
         QCOMPARE(int(w.state().ChartFitMap[512][0]), w.chart().xmax());
         const double waterfallPixels = (4215 + dh) / TwipsScale::of(&w).perPixelY;
         QCOMPARE(int(w.state().WaterfallLogMap[512][0]), int(std::nearbyint(waterfallPixels)));
+    }
+
+    // The frame line runs just below the group box's title; no child sits on it.
+    void groupBoxChildrenBelowTheFrameLine()
+    {
+        Fixture f;
+        f.show();
+        for (const QGroupBox* box : {f.window->Frame1, f.window->Frame2}) {
+            QStyleOptionGroupBox option;
+            option.initFrom(box);
+            option.text = box->title();
+            option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+            const int frameLine =
+                box->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, box).bottom() + 1;
+            for (const QWidget* child : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                QVERIFY2(child->geometry().top() > frameLine, qPrintable(child->objectName()));
+        }
     }
 
     void minimizedAndRestored()

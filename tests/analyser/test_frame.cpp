@@ -229,10 +229,11 @@ private slots:
         QTest::addColumn<bool>("zoomed");
         QTest::addColumn<Points>("expected");
         // 600 columns over a 1024-point spectrum; bin k holds k - 100.
+        // Element 600, past the chart, shows no bin.
         QTest::newRow("raw levels, negatives and NoData past the spectrum")
-            << 0 << false << Points{{0, -100}, {512, 412}, {513, NoData}, {599, NoData}, {600, 0}};
+            << 0 << false << Points{{0, -100}, {512, 412}, {513, NoData}, {599, NoData}, {600, NoData}};
         QTest::newRow("zoomed: window values, 0 past the spectrum")
-            << 0 << true << Points{{0, 0}, {100, 0}, {150, 50}, {512, 412}, {513, 0}, {600, 0}};
+            << 0 << true << Points{{0, 0}, {100, 0}, {150, 50}, {512, 412}, {513, 0}, {600, NoData}};
         QTest::newRow("panned") << 100 << false << Points{{0, 0}, {412, 412}, {413, NoData}};
         QTest::newRow("panned past the arrays") << 16300 << false << Points{{0, NoData}, {599, NoData}};
     }

@@ -53,18 +53,22 @@ private slots:
         QTest::addColumn<Frame>("frame");
         QTest::addColumn<int>("offset");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("bin 1 at full scale") << Frame{0, 1024, 0, 0, {{1, 32767}}, "44100"} << 1 << "43.1Hz 90.31dB";
+        // Point j of a line is drawn on column j + 1: each column reads the bin drawn on it.
+        QTest::newRow("bin 1 at full scale") << Frame{0, 1024, 0, 0, {{1, 32767}}, "44100"} << 2 << "43.1Hz 90.31dB";
+        QTest::newRow("panned, the tone's own column") << Frame{0, 16384, 1500, 0, {{1600, 32767}}, "44100"} << 101
+                                                       << "4306.6Hz 90.31dB";
+        QTest::newRow("column 0 reads the first bin") << Frame{0, 4096, 100, 0, {{100, 7257}}, "11025 Hz"} << 0
+                                                      << "269.2Hz 20.00dB";
         QTest::newRow("log: column 0 reads bin 1") << Frame{1, 1024, 0, 0, {{1, 32767}}, "44100"} << 0
                                                    << "43.1Hz 90.31dB";
         QTest::newRow("full-fit: column 300 reads bin 256") << Frame{2, 1024, 0, 9, {{256, 0}}, "44100"} << 300
                                                             << "11025.0Hz 0.00dB";
-        QTest::newRow("two-axis reads column 0, silence") << Frame{0, 4096, 7, 0, {{7, -31211}}, "8000"} << -1860120
-                                                          << "13.7Hz -86.02dB";
-        QTest::newRow("past the last column, NoData") << Frame{0, 1024, 0, 0, {{599, NoData}}} << 5000
-                                                      << "12898.4Hz -90.31dB";
-        QTest::newRow("panned, rate with a unit") << Frame{0, 4096, 100, 0, {{150, 7257}}, "11025 Hz"} << 50
-                                                  << "403.7Hz 20.00dB";
-        QTest::newRow("no rate reads 0 Hz") << Frame{0, 1024, 0, 0, {{40, -7257}}, "auto"} << 40 << "0.0Hz -20.00dB";
+        // -(x + 60000 (y + 1)): column 120, row 30.
+        QTest::newRow("two-line cross-hair reads its column") << Frame{0, 4096, 7, 0, {{126, -31211}}, "8000"}
+                                                              << -1860120 << "246.1Hz -86.02dB";
+        QTest::newRow("past the last column, NoData") << Frame{0, 1024, 0, 0, {{598, NoData}}} << 5000
+                                                      << "12876.9Hz -90.31dB";
+        QTest::newRow("no rate reads 0 Hz") << Frame{0, 1024, 0, 0, {{40, -7257}}, "auto"} << 41 << "0.0Hz -20.00dB";
     }
 
     void crossHair()

@@ -4,9 +4,31 @@
 
 #include <QRandomGenerator>
 
+#include <atomic>
 #include <cmath>
+#include <cstdlib>
+#include <new>
 
 using namespace charttest;
+
+// Allocations at least this large fail while a test asks so: a record may
+// ask for surfaces the memory cannot hold.
+static std::atomic<size_t> refuseFrom{SIZE_MAX};
+
+void* operator new(size_t size)
+{
+    if (size >= refuseFrom.load(std::memory_order_relaxed))
+        throw std::bad_alloc();
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
+// Under AddressSanitizer the array forms do not come through the ones above.
+void* operator new[](size_t size) { return operator new(size); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete[](void* p, size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -212,6 +234,7 @@ private slots:
         QTest::newRow("trailing bytes") << 6 << hr::ok << 7 << 640;
         QTest::newRow("zeros after the header") << 7 << hr::ok << 20 << 640;
         QTest::newRow("absurd extent") << 8 << hr::ok << 20 << 200;
+        QTest::newRow("surfaces beyond the memory") << 9 << hr::outOfMemory << 33 << 200;
     }
 
     void damagedRecords()
@@ -244,8 +267,15 @@ private slots:
             patchLe(record, 4, 0x7FFFFFFF, 4);
             patchLe(record, gridSpacingX, 0, 2);
             break;
+        case 9:  // 4096 pixels a side: 64 MiB a surface
+            patchLe(record, 4, uint32_t(hundredthsMm(4096, chart.widget().logicalDpiX())), 4);
+            patchLe(record, 8, uint32_t(hundredthsMm(4096, chart.widget().logicalDpiY())), 4);
+            refuseFrom = 32 << 20;
+            break;
         }
-        QCOMPARE(chart.stream().load(record), result);
+        const HResult loaded = chart.stream().load(record);
+        refuseFrom = SIZE_MAX;
+        QCOMPARE(loaded, result);
         QCOMPARE(chart.number(id::GridSpacingX), gridSpacing);
         QCOMPARE(chart.number(id::Xmax), width);
         const int penSize = chart.number(id::PenSize);

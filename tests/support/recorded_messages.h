@@ -9,8 +9,14 @@ namespace test_support {
 
 class RecordedMessages final : public vellarin::MessageSink {
 public:
-    void show(const QString& text) override { shown << text; }
+    using MessageSink::show;
+    void show(const QString& text, const QString& reason) override
+    {
+        shown << text;
+        reasons << reason;
+    }
     QStringList shown;
+    QStringList reasons;  // one for each message, empty where none was given
 };
 
 }  // namespace test_support
