@@ -28,6 +28,9 @@ public:
     bool playTones(const QList<double>& hertz, double amplitude, int seconds = 120);
     void stopPlaying();
 
+    // Another null sink, as if an output were plugged in; its monitor is a new source.
+    bool addSink(const QString& name, const QString& description);
+
     void kill();    // the server dies at once, as in a crash
     void freeze();  // the server stops answering but keeps its connections
     void resume();  // a frozen server answers again
