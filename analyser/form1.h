@@ -107,7 +107,9 @@ private:
     void createComponents();
     void formLoad();
     void formUnload();
-    void enumerateDevices();
+    // Reads the device list afresh, keeping the chosen device where it is
+    // still listed. Only the first listing at start-up reports an empty one.
+    void listDevices(bool atStartUp);
     bool allocateBufferPool();
 
     // Handlers.

@@ -1,4 +1,5 @@
 // vellarin: a real-time audio spectrum analyser.
+#include "extras/device_listing.h"
 #include "extras/launch_options.h"
 #include "extras/remembered_settings.h"
 #include "extras/window_extras.h"
@@ -43,6 +44,10 @@ int checkComponents(wavein::WaveInApi& waveIn)
 
 int main(int argc, char* argv[])
 {
+    // Listing the sources needs no window system.
+    if (vellarin::wantsDeviceListing(argc, argv))
+        return vellarin::runDeviceListing(argc, argv);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vellarin"));
     QApplication::setOrganizationName(QStringLiteral("vellarin"));
@@ -65,7 +70,7 @@ int main(int argc, char* argv[])
         return 2;
     }
 
-    std::unique_ptr<wavein::WaveInApi> waveIn = wavein::createSystemWaveIn();
+    std::unique_ptr<wavein::WaveInApi> waveIn = wavein::createSystemWaveIn(launch.options.backend);
     if (parser.isSet(check))
         return checkComponents(*waveIn);
 

@@ -1,8 +1,13 @@
 // Runs the analyser window on a real recording device and clicks Start, for
 // measuring steady capture and for screenshots. The program itself takes no
 // options; this host does:
-//   analyser_host [--rate 44100] [--fft 16384] [--device pulse] [--size 1600x1000]
+//   analyser_host [--rate 44100] [--fft 16384] [--device Default] [--size 1600x1000]
 //                 [--seconds 40] [--shots DIR] [--frames] [--cycle SECONDS]
+//                 [--backend server|alsa] [--show-sources]
+// It records through the same way to the sound the program takes by default
+// (the sound server where one answers), unless --backend says otherwise.
+// With --show-sources it does not start but drops the Input Source list down
+// and prints "sources open", for a picture of the list.
 // It prints "capturing" once Start succeeded. With --shots it clicks through
 // the scalings, every waterfall direction and Best Dynamic Range, points at
 // the chart and the waterfall for their readouts, and saves a picture of each.
@@ -101,7 +106,9 @@ int main(int argc, char* argv[])
     QCommandLineParser options;
     options.addOptions({{"rate", "sample rate", "hz", "44100"},
                         {"fft", "FFT size", "points", "16384"},
-                        {"device", "input device name", "name", "pulse"},
+                        {"device", "input device name", "name", "Default"},
+                        {"backend", "server or alsa", "backend"},
+                        {"show-sources", "drop the Input Source list down instead of starting"},
                         {"size", "window size", "WxH", "1600x1000"},
                         {"seconds", "run time", "s", "40"},
                         {"shots", "folder for screenshots", "dir"},
@@ -109,12 +116,24 @@ int main(int argc, char* argv[])
                         {"frames", "print the frames drawn so far each second"}});
     options.process(app);
 
-    std::unique_ptr<wavein::WaveInApi> waveIn = wavein::createSystemWaveIn();
+    const QString backend = options.value("backend");
+    std::unique_ptr<wavein::WaveInApi> waveIn = wavein::createSystemWaveIn(
+        backend == "server" ? wavein::Backend::server : backend == "alsa" ? wavein::Backend::alsa : wavein::Backend::automatic);
     PrintedMessages messages;
     Form1 window({*waveIn, messages});
     const QStringList size = options.value("size").split('x');
     window.resize(size.value(0).toInt(), size.value(1).toInt());
     window.show();
+
+    if (options.isSet("show-sources")) {
+        QTimer::singleShot(1500, &window, [&window] {
+            window.List1->showPopup();
+            std::printf("sources open\n");
+            std::fflush(stdout);
+        });
+        QTimer::singleShot(options.value("seconds").toInt() * 1000, &app, &QApplication::quit);
+        return app.exec();
+    }
 
     const QString device = deviceItem(window, options.value("device"));
     if (device.isEmpty()) {
