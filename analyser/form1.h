@@ -65,6 +65,10 @@ public:
     void refreshFrequencyLabels();
     int16_t selectedScaling() const;
 
+    // Reads the device list afresh, keeping the chosen device where it is
+    // still listed. Only the first listing at start-up reports an empty one.
+    void listDevices(bool atStartUp);
+
     // Stop (the Stop button): back to the stopped state.
     void stopCapture();
 
@@ -107,9 +111,6 @@ private:
     void createComponents();
     void formLoad();
     void formUnload();
-    // Reads the device list afresh, keeping the chosen device where it is
-    // still listed. Only the first listing at start-up reports an empty one.
-    void listDevices(bool atStartUp);
     bool allocateBufferPool();
 
     // Handlers.

@@ -1,6 +1,6 @@
 // The analyser from end to end on a real sound server: a private PulseAudio
-// whose null sink plays a known tone, recorded through PortAudio from the
-// sink's monitor. The window is driven as a user would: Start, scaling
+// whose null sink plays a known tone, recorded the program's default way
+// (straight from the server) from the sink's monitor, the default source. The window is driven as a user would: Start, scaling
 // options, Stop; and the server is killed mid-capture.
 #include "capture_ring.h"
 #include "form1.h"
@@ -80,10 +80,10 @@ class EndToEndTest : public QObject {
 
     const AnalyserState& state() const { return m_window->state(); }
 
-    // The device PortAudio records the default source through.
+    // The server's default source.
     QString recordingDevice() const
     {
-        for (const char* name : {"pulse", "default"})
+        for (const char* name : {"Default"})
             for (int i = 0; i < m_window->List1->count(); ++i)
                 if (m_window->List1->itemText(i).section(' ', 1) == QLatin1String(name))
                     return m_window->List1->itemText(i);
@@ -121,7 +121,7 @@ private slots:
         m_window->resize(1200, 800);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        QVERIFY2(!recordingDevice().isEmpty(), "PortAudio lists no pulse or default input");
+        QVERIFY2(!recordingDevice().isEmpty(), "the sound server lists no default source");
     }
 
     void init()
