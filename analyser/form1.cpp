@@ -143,8 +143,6 @@ void Form1::stopCapture()
     s.Capturing = False;
     Timer1->stop();
     setControlsForRunState(RunState::Stopped);
-    // A source plugged in while capturing can be chosen now.
-    listDevices(false);
 }
 
 void Form1::formUnload()

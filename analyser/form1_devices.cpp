@@ -1,5 +1,6 @@
 // The Input Source list: the device side's devices by their whole names,
-// read at start-up and again whenever the window is stopped.
+// read at start-up and again whenever it drops down while the window is
+// stopped. Not at Stop itself: Stop must not wait on a frozen sound server.
 #include "device_list.h"
 #include "form1.h"
 

@@ -19,6 +19,9 @@ namespace wavein {
 namespace {
 
 constexpr std::chrono::milliseconds answerTime{2000 * waitScale};
+// A listing answers in milliseconds; the list drops down at most this late
+// on a frozen server.
+constexpr std::chrono::milliseconds listTime{1000 * waitScale};
 // Only a callback copying one delivery can be inside the gate.
 constexpr std::chrono::milliseconds gateTime{50 * waitScale};
 
@@ -82,7 +85,7 @@ ServerWaveIn::~ServerWaveIn()
 
 void ServerWaveIn::list()
 {
-    m_listing = m_session->sources(answerTime);
+    m_listing = m_session->sources(listTime);
     m_listed = true;
 }
 
@@ -110,7 +113,9 @@ MmResult ServerWaveIn::open(Handle& handle, uint32_t device, const WaveFormat& f
         return result::allocated;  // one stream per device object
     if (!rules::isMono16BitPcm(format))
         return result::badFormat;
-    if (!m_listed)
+    // A listing taken while no server answered says nothing of the server
+    // that may answer now.
+    if (!m_listed || m_listing.empty())
         list();
     if (m_listing.empty())
         return result::noDriver;
