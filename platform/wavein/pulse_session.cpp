@@ -165,16 +165,19 @@ std::vector<ServerSource> PulseSession::sources(std::chrono::milliseconds timeou
         if (!connect(left()))
             return {};
         struct Listing {
+            pa_threaded_mainloop* loop;
             std::vector<ServerSource> sources{{QString(), QStringLiteral("Default"), 2}};
             bool done = false;
-        } listing;
+        } listing{m_loop};
         Locked lock(m_loop);
         pa_operation* op = pa_context_get_source_info_list(
             m_context,
             [](pa_context*, const pa_source_info* info, int eol, void* self) {
                 auto* l = static_cast<Listing*>(self);
-                if (eol)
+                if (eol) {
                     l->done = true;
+                    signalLoop(l->loop);
+                }
                 else if (info)
                     l->sources.push_back({QString::fromUtf8(info->name), QString::fromUtf8(info->description), info->channel_map.channels});
             },
