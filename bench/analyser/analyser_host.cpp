@@ -3,11 +3,13 @@
 // options; this host does:
 //   analyser_host [--rate 44100] [--fft 16384] [--device Default] [--size 1600x1000]
 //                 [--seconds 40] [--shots DIR] [--frames] [--cycle SECONDS]
-//                 [--backend server|alsa] [--show-sources]
+//                 [--backend server|alsa] [--show-sources] [--stop-at S | --close-at S]
 // It records through the same way to the sound the program takes by default
 // (the sound server where one answers), unless --backend says otherwise.
 // With --show-sources it does not start but drops the Input Source list down
-// and prints "sources open", for a picture of the list.
+// and prints "sources open", for a picture of the list. With --stop-at or
+// --close-at it clicks Stop, or closes the window, S seconds after Start and
+// prints how long that took ("stop took 0.4 ms").
 // It prints "capturing" once Start succeeded. With --shots it clicks through
 // the scalings, every waterfall direction and Best Dynamic Range, points at
 // the chart and the waterfall for their readouts, and saves a picture of each.
@@ -22,6 +24,7 @@
 #include <QDateTime>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QTimer>
@@ -109,6 +112,8 @@ int main(int argc, char* argv[])
                         {"device", "input device name", "name", "Default"},
                         {"backend", "server or alsa", "backend"},
                         {"show-sources", "drop the Input Source list down instead of starting"},
+                        {"stop-at", "click Stop this many seconds after Start", "s"},
+                        {"close-at", "close the window this many seconds after Start", "s"},
                         {"size", "window size", "WxH", "1600x1000"},
                         {"seconds", "run time", "s", "40"},
                         {"shots", "folder for screenshots", "dir"},
@@ -148,6 +153,19 @@ int main(int argc, char* argv[])
         return 3;
     std::printf("capturing\n");
     std::fflush(stdout);
+
+    for (const char* what : {"stop-at", "close-at"}) {
+        if (!options.isSet(what))
+            continue;
+        const bool stop = QByteArray(what) == "stop-at";
+        QTimer::singleShot(int(options.value(what).toDouble() * 1000), &window, [&window, stop] {
+            QElapsedTimer taken;
+            taken.start();
+            stop ? window.Command2->click() : (void)window.close();
+            std::printf("%s took %.1f ms\n", stop ? "stop" : "close", taken.nsecsElapsed() / 1e6);
+            std::fflush(stdout);
+        });
+    }
 
     // The lines the waterfall gets a second: a cheaper capture must not draw fewer.
     QTimer frameCounter;
