@@ -152,6 +152,12 @@ int main(int argc, char* argv[])
     if (window.state().Capturing != True)
         return 3;
     std::printf("capturing\n");
+    // Where the chart and the waterfall lie in the window, for the floor skeleton.
+    for (const auto& [name, widget] : {std::pair<const char*, QWidget*>{"chart", window.chart().widget()},
+                                       std::pair<const char*, QWidget*>{"waterfall", window.waterfall().widget()}}) {
+        const QPoint at = widget->mapTo(&window, QPoint(0, 0));
+        std::printf("area %s %d,%d,%d,%d\n", name, at.x(), at.y(), widget->width(), widget->height());
+    }
     std::fflush(stdout);
 
     for (const char* what : {"stop-at", "close-at"}) {
