@@ -4,17 +4,20 @@
 //   analyser_host [--rate 44100] [--fft 16384] [--device Default] [--size 1600x1000]
 //                 [--seconds 40] [--shots DIR] [--frames] [--cycle SECONDS]
 //                 [--backend server|alsa] [--show-sources] [--stop-at S | --close-at S]
+//                 [--export FILE]
 // It records through the same way to the sound the program takes by default
 // (the sound server where one answers), unless --backend says otherwise.
 // With --show-sources it does not start but drops the Input Source list down
 // and prints "sources open", for a picture of the list. With --stop-at or
 // --close-at it clicks Stop, or closes the window, S seconds after Start and
-// prints how long that took ("stop took 0.4 ms").
+// prints how long that took ("stop took 0.4 ms"). With --export it writes the
+// spectrum on show five seconds after Start as CSV.
 // It prints "capturing" once Start succeeded. With --shots it clicks through
 // the scalings, every waterfall direction and Best Dynamic Range, points at
 // the chart and the waterfall for their readouts, and saves a picture of each.
 // With --cycle it moves on to the next scaling and the next waterfall
 // direction every SECONDS, as a long session of a user would.
+#include "extras/exports.h"
 #include "form1.h"
 
 #include <QApplication>
@@ -114,6 +117,7 @@ int main(int argc, char* argv[])
                         {"show-sources", "drop the Input Source list down instead of starting"},
                         {"stop-at", "click Stop this many seconds after Start", "s"},
                         {"close-at", "close the window this many seconds after Start", "s"},
+                        {"export", "write the spectrum as CSV five seconds after Start", "file"},
                         {"size", "window size", "WxH", "1600x1000"},
                         {"seconds", "run time", "s", "40"},
                         {"shots", "folder for screenshots", "dir"},
@@ -172,6 +176,15 @@ int main(int argc, char* argv[])
             std::fflush(stdout);
         });
     }
+
+    if (options.isSet("export"))
+        QTimer::singleShot(5000, &window, [&window, path = options.value("export")] {
+            const AnalyserState& s = window.state();
+            const SpectrumFrame frame{s.CaptureFormat.samplesPerSec, s.FFTSize, window.List1->currentText(),
+                                      std::span<const int16_t>(s.BinLevel.data(), size_t(s.FFTSize / 2 + 1))};
+            if (const QString failed = writeSpectrumCsv(frame, path); !failed.isEmpty())
+                std::fprintf(stderr, "export: %s\n", qPrintable(failed));
+        });
 
     // The lines the waterfall gets a second: a cheaper capture must not draw fewer.
     QTimer frameCounter;

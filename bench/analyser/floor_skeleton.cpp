@@ -8,9 +8,10 @@
 // given size holds a chart area and a waterfall area where the program has
 // them (the script reads them from analyser_host). Every 20 ms, when new
 // samples came, one N-point FFT of the newest samples, a polyline of the
-// spectrum drawn into the chart's image, the waterfall's image moved one line
-// with a new line of colours, and update() of the chart; the window's
-// picture of the waterfall is scrolled and only its new line painted.
+// spectrum drawn into the chart's image, a new line of colours on top of the
+// waterfall's image (a ring of lines, so nothing is moved in memory), and
+// update() of the chart; the window's picture of the waterfall is scrolled
+// one line and only the new line painted.
 //
 //   floor_skeleton --rate 44100 --fft 1024 --size 1600x1000
 //                  --chart X,Y,W,H --waterfall X,Y,W,H [--seconds 40] [--frames]
@@ -101,11 +102,27 @@ protected:
             if (const QRect c = r & m_chartRect; !c.isEmpty())
                 p.drawImage(c.topLeft(), m_chart, c.translated(-m_chartRect.topLeft()));
             if (const QRect w = r & m_waterfallRect; !w.isEmpty())
-                p.drawImage(w.topLeft(), m_waterfall, w.translated(-m_waterfallRect.topLeft()));
+                paintWaterfall(p, w);
         }
     }
 
 private:
+    // The waterfall's image is a ring of lines: row m_top holds the newest,
+    // shown at the area's top, so no line is ever moved in memory.
+    void paintWaterfall(QPainter& p, const QRect& part)
+    {
+        const int h = m_waterfall.height();
+        int y = part.top() - m_waterfallRect.top();
+        const int end = part.bottom() - m_waterfallRect.top() + 1;
+        while (y < end) {
+            const int stored = (m_top + y) % h;
+            const int rows = std::min(end - y, h - stored);
+            p.drawImage(QPoint(part.left(), m_waterfallRect.top() + y), m_waterfall,
+                        QRect(part.left() - m_waterfallRect.left(), stored, part.width(), rows));
+            y += rows;
+        }
+    }
+
     void tick()
     {
         const uint64_t written = m_ring.written.load(std::memory_order_acquire);
@@ -134,11 +151,10 @@ private:
             p.drawPolyline(m_polyline.data(), points);
         }
 
-        // The waterfall: every line one down, the new one on top.
+        // The waterfall: a new line on top of the ring.
         const int ww = m_waterfall.width();
-        const auto stride = size_t(m_waterfall.bytesPerLine());
-        std::memmove(m_waterfall.bits() + stride, m_waterfall.constBits(), stride * size_t(m_waterfall.height() - 1));
-        auto* top = reinterpret_cast<QRgb*>(m_waterfall.scanLine(0));
+        m_top = (m_top + m_waterfall.height() - 1) % m_waterfall.height();
+        auto* top = reinterpret_cast<QRgb*>(m_waterfall.scanLine(m_top));
         for (int x = 0; x < ww; ++x) {
             const int bin = x * (m_n / 2) / ww;
             top[x] = m_palette[size_t(std::clamp(m_line[size_t(bin)] / 128, 0, 255))];
@@ -161,6 +177,7 @@ private:
     std::vector<QPoint> m_polyline;
     std::array<QRgb, 256> m_palette{};
     uint64_t m_seen = 0;
+    int m_top = 0;
     QTimer m_timer;
 };
 
