@@ -46,6 +46,11 @@ fi
 export XDG_RUNTIME_DIR=$work/run HOME=$work
 mkdir -p "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
+# WirePlumber, the session manager that links streams, wants a session bus.
+dbus-daemon --session --nofork --address="unix:path=$XDG_RUNTIME_DIR/bus" >/dev/null 2>&1 &
+pids+=($!)
+export DBUS_SESSION_BUS_ADDRESS=unix:path=$XDG_RUNTIME_DIR/bus
+for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/bus" ] && break; sleep 0.1; done
 pipewire >"$work/pipewire.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do [ -e "$XDG_RUNTIME_DIR/pipewire-0" ] && break; sleep 0.1; done
@@ -56,9 +61,11 @@ pids+=($!)
 export PULSE_SERVER=unix:$XDG_RUNTIME_DIR/pulse/native
 for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 pactl info | grep -E "^Server (Name|Version)"
-pactl load-module module-null-sink sink_name=t rate=44100 >/dev/null
+# The PulseAudio service answers before it can make sinks; a few tries.
+for _ in $(seq 50); do pactl load-module module-null-sink sink_name=t >/dev/null 2>&1 && break; sleep 0.2; done
+pactl list short sinks | grep -q "	t	" || { echo "no null sink:" >&2; tail -5 "$work"/*.log >&2; exit 1; }
 sleep 1
-pactl set-default-source t.monitor
+for _ in $(seq 50); do pactl set-default-source t.monitor 2>/dev/null && break; sleep 0.2; done
 sox -n -r 44100 -c 1 -b 16 "$work/tones.wav" synth 10 sine 1000 sine 5000 remix - vol 0.5
 (while true; do paplay -d t "$work/tones.wav" 2>/dev/null || sleep 1; done) &
 pids+=($!)
