@@ -16,7 +16,7 @@ source "$here/sound_desk.sh"
 desk_start_sound 6
 desk_start_display
 export XDG_CONFIG_HOME=$desk/config  # leaves the user's remembered settings alone
-"$build/bin/vellarin" --defaults --device pulse --rate 44100 --fft 4096 --scaling log --start >"$desk/vellarin.out" 2>&1 &
+"$build/bin/vellarin" --defaults --device Default --rate 44100 --fft 4096 --scaling log --start >"$desk/vellarin.out" 2>&1 &
 desk_pids+=($!)
 sleep 4
 xdotool windowsize "$(xdotool search --onlyvisible --class vellarin | head -1)" 1200 860

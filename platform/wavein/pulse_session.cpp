@@ -42,8 +42,8 @@ pa_proplist* programProperties()
 {
     pa_proplist* p = pa_proplist_new();
     pa_proplist_sets(p, PA_PROP_APPLICATION_NAME, "vellarin");
-    pa_proplist_sets(p, PA_PROP_APPLICATION_ID, "vellarin");
-    pa_proplist_sets(p, PA_PROP_APPLICATION_ICON_NAME, "vellarin");
+    pa_proplist_sets(p, PA_PROP_APPLICATION_ID, "org.vellarin.Vellarin");
+    pa_proplist_sets(p, PA_PROP_APPLICATION_ICON_NAME, "org.vellarin.Vellarin");  // the installed icon
     return p;
 }
 

@@ -2,8 +2,9 @@
 // A PulseAudio server of the test's own, in a temporary folder: a null sink
 // "t" at 44100 Hz whose monitor is the default source, so whatever is played
 // into the sink is recorded, clocked at real-time pace, by any client of this
-// process (PortAudio's ALSA "pulse" and "default" devices). The server can be
-// killed or frozen mid-capture and started again in the same folder.
+// process (straight from the server, or through PortAudio's ALSA "pulse" and
+// "default" devices). The server can be killed or frozen mid-capture and
+// started again in the same folder.
 #include <QList>
 #include <QProcess>
 #include <QString>
