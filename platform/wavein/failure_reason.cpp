@@ -13,7 +13,7 @@ QString failureReason(MmResult failure)
         {result::allocated, "The input device is busy."},
         {result::badFormat, "The input device does not record 16-bit mono sound at this sample rate."},
         {result::noMemory, "There is not enough memory."},
-        {result::error, "The sound system did not answer in time."},
+        {result::error, "The sound system refused the device or did not answer in time."},
     };
     for (const auto& r : reasons)
         if (r.result == failure)
