@@ -23,13 +23,6 @@
 
 namespace vellarin {
 
-namespace {
-// A device list longer than this is not a real one; the rest is not listed.
-constexpr uint32_t maxListedDevices = 256;
-// The product name field holds 31 characters and its terminator.
-constexpr int maxDeviceNameLength = 31;
-}  // namespace
-
 std::unique_ptr<char[]> allocateZeroed(size_t bytes) { return std::unique_ptr<char[]>(new (std::nothrow) char[bytes]()); }
 
 Form1::Form1(Form1Services services, QWidget* parent)
@@ -92,7 +85,7 @@ void Form1::formLoad()
 
     s.FreqScaling = StandardScaling;
 
-    enumerateDevices();
+    listDevices(true);
 
     s.BufferBytes = 1024;
     s.BufferSamples = s.BufferBytes / 2;
@@ -110,22 +103,6 @@ void Form1::formLoad()
     s.LevelScale = 32767.0 / std::log(32767.0);
     s.FFTSize = 1024;
     s.Capturing = False;
-}
-
-void Form1::enumerateDevices()
-{
-    AnalyserState& s = *m_state;
-    const uint32_t count = m_services.waveIn.getNumDevs();
-    if (count < 1)
-        m_services.messages.show(QStringLiteral("No microphone detected!"));
-    for (uint32_t device = 0; device < std::min(count, maxListedDevices); ++device) {
-        s.DeviceCaps = {};
-        m_services.waveIn.getDevCaps(device, s.DeviceCaps);
-        const QString item = QString::number(device) + u' ' + s.DeviceCaps.productName.left(maxDeviceNameLength);
-        if (device == 0)
-            List1->setEditText(item);
-        List1->addItem(item);
-    }
 }
 
 bool Form1::allocateBufferPool()

@@ -68,6 +68,10 @@ public:
     void refreshFrequencyLabels();
     int16_t selectedScaling() const;
 
+    // Reads the device list afresh, keeping the chosen device where it is
+    // still listed. Only the first listing at start-up reports an empty one.
+    void listDevices(bool atStartUp);
+
     // Stop (the Stop button): back to the stopped state.
     void stopCapture();
 
@@ -117,7 +121,6 @@ private:
     void createComponents();
     void formLoad();
     void formUnload();
-    void enumerateDevices();
     bool allocateBufferPool();
 
     // Handlers.
@@ -130,7 +133,7 @@ private:
     void closeDevice(bool reportStopFailure);
     // Why the device would not open, beneath the message; empty when unknown.
     QString openFailureReason(wavein::MmResult failure) const;
-    void abandonCapture(const QString& message);
+    void abandonCapture(const QString& message, const QString& reason = {});
     void drawFrame(int32_t newSamples);
     void sendChartLine(int16_t* line, int16_t count, int32_t firstBin);
     void prepareTransform();

@@ -7,6 +7,8 @@
 #include "number_text.h"
 #include "sample_rate_range.h"
 
+#include <wavein/failure_reason.h>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -116,7 +118,7 @@ QString Form1::openFailureReason(wavein::MmResult failure) const
 {
     if (failure == wavein::result::badFormat)
         return QStringLiteral("The device does not record at %1 Hz.").arg(m_state->CaptureFormat.samplesPerSec);
-    return {};
+    return wavein::failureReason(failure);
 }
 
 void Form1::closeDevice(bool reportStopFailure)
@@ -129,13 +131,13 @@ void Form1::closeDevice(bool reportStopFailure)
         m_services.messages.show(QStringLiteral("Error stopping wav input device ") + QString::number(stopped));
 }
 
-void Form1::abandonCapture(const QString& message)
+void Form1::abandonCapture(const QString& message, const QString& reason)
 {
     // The device is given up before the message, so no tick runs behind it;
     // its own failure to stop would only repeat what the message says.
     closeDevice(false);
     stopCapture();
-    m_services.messages.show(message);
+    m_services.messages.show(message, reason);
 }
 
 void Form1::watchOverCapture(int64_t nowMs)
@@ -150,7 +152,8 @@ void Form1::watchOverCapture(int64_t nowMs)
     case CaptureWatchdog::Verdict::dead:
         break;
     }
-    abandonCapture(QString::fromLatin1(captureLostMessage));
+    abandonCapture(QString::fromLatin1(captureLostMessage),
+                   QStringLiteral("The sound server or the input device stopped delivering sound."));
 }
 
 }  // namespace vellarin

@@ -1,6 +1,7 @@
 // The controls of the main window with their design-time captions, texts,
 // items, tool tips and states.
 #include "component_site.h"
+#include "device_list.h"
 #include "form1.h"
 #include "form1_layout.h"
 #include "picture_icons.h"
@@ -37,14 +38,19 @@ QToolButton* pictureButton(QWidget* parent, const char* name, const char* toolTi
     return button;
 }
 
-QComboBox* dropDown(QWidget* parent, const char* name, const char* toolTip, QStringList items, const char* text)
+QComboBox* dropDown(QComboBox* combo, const char* name, const char* toolTip, QStringList items, const char* text)
 {
-    auto* combo = named(new QComboBox(parent), name, toolTip);
+    named(combo, name, toolTip);
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->addItems(items);
     combo->setEditText(QLatin1String(text));
     return combo;
+}
+
+QComboBox* dropDown(QWidget* parent, const char* name, const char* toolTip, QStringList items, const char* text)
+{
+    return dropDown(new QComboBox(parent), name, toolTip, std::move(items), text);
 }
 
 QLabel* label(QWidget* parent, const char* name, const char* text, Qt::Alignment align, const char* toolTip = nullptr)
@@ -87,7 +93,9 @@ void Form1::buildControls()
 
     Combo1 = dropDown(this, "Combo1", "Sample rate", {"44100", "22050", "11025", "8000"}, "22050");
     Combo2 = dropDown(this, "Combo2", nullptr, {"1024", "2048", "4096", "8192", "16384"}, "1024");
-    List1 = dropDown(this, "List1", nullptr, {}, "0 (default)");
+    auto* devices = new DeviceList(this);
+    devices->setBeforeOpening([this] { listDevices(false); });
+    List1 = dropDown(devices, "List1", nullptr, {}, "0 (default)");
 
     Label1 = label(this, "Label1", "Sample Rate:", Qt::AlignRight);
     Label2 = label(this, "Label2", "Input Source:", Qt::AlignRight);

@@ -1,5 +1,6 @@
 // vellarin: a real-time audio spectrum analyser.
 #include "extras/analysis_extras.h"
+#include "extras/device_listing.h"
 #include "extras/ending_signals.h"
 #include "extras/first_trace_mark.h"
 #include "extras/launch_options.h"
@@ -110,6 +111,13 @@ int main(int argc, char* argv[])
             const QCoreApplication core(argc, argv);
             return w.run(parser);
         }
+    // Listing the sources needs no window system either.
+    if (launch.options.listDevices) {
+        const QCoreApplication core(argc, argv);
+        QTextStream out(stdout);
+        vellarin::printDeviceList(*wavein::createSystemWaveIn(launch.options.backend), out);
+        return 0;
+    }
 
     const bool displayGiven =
         displayNamed() || parser.isSet(QStringLiteral("platform")) || parser.isSet(QStringLiteral("display"));
@@ -121,7 +129,7 @@ int main(int argc, char* argv[])
     }
 
     QApplication app(argc, argv);
-    std::unique_ptr<wavein::WaveInApi> waveIn = wavein::createSystemWaveIn();
+    std::unique_ptr<wavein::WaveInApi> waveIn = wavein::createSystemWaveIn(launch.options.backend);
     if (parser.isSet(check))
         return checkComponents(*waveIn);
 

@@ -1,6 +1,7 @@
 #include "launch_options.h"
 
 #include "choose_option.h"
+#include "device_list.h"
 #include "form1.h"
 #include "sample_rate_range.h"
 
@@ -55,7 +56,11 @@ QRadioButton* scalingButton(Form1& window, int16_t scaling)
 void addLaunchOptions(QCommandLineParser& parser)
 {
     parser.addOptions({
-        {"device", "Record from this input device: its name or its number in the device list.", "name|number"},
+        {"device", "Record from this input source: its number in the list, its name, or the sound server's name for it.",
+         "number|name"},
+        {"backend", "Record from the sound server, or over ALSA; by default from the server where one answers.",
+         "server|alsa"},
+        {"list-devices", "Print the input sources (number, name, the sound server's name) and exit."},
         {"rate", "Sample rate in Hz.", "hz"},
         {"fft", "FFT size: 1024, 2048, 4096, 8192 or 16384.", "n"},
         {"scaling", "Frequency scaling: standard, log or fullfit.", "scaling"},
@@ -111,6 +116,16 @@ LaunchRequest readLaunchOptions(const QCommandLineParser& parser)
             return {o, QStringLiteral("--scaling %1: the scaling must be standard, log or fullfit")
                            .arg(parser.value("scaling"))};
     }
+    if (parser.isSet("backend")) {
+        const QString backend = parser.value("backend");
+        if (backend.compare(QLatin1String("server"), Qt::CaseInsensitive) == 0)
+            o.backend = wavein::Backend::server;
+        else if (backend.compare(QLatin1String("alsa"), Qt::CaseInsensitive) == 0)
+            o.backend = wavein::Backend::alsa;
+        else
+            return {o, QStringLiteral("--backend %1: the backend must be server or alsa").arg(backend)};
+    }
+    o.listDevices = parser.isSet("list-devices");
     o.start = parser.isSet("start");
     o.defaults = parser.isSet("defaults");
     return request;
@@ -119,15 +134,14 @@ LaunchRequest readLaunchOptions(const QCommandLineParser& parser)
 QString deviceEntry(const Form1& window, const QString& nameOrNumber)
 {
     // A number names the device at that place in the list; a name must match
-    // the device's whole name, ignoring case.
-    const std::optional<int> number = wholeNumber(nameOrNumber);
-    for (int i = 0; i < window.List1->count(); ++i) {
-        const QString entry = window.List1->itemText(i);
-        if (number ? entry.section(u' ', 0, 0).toInt() == *number
-                   : entry.section(u' ', 1).compare(nameOrNumber, Qt::CaseInsensitive) == 0)
-            return entry;
+    // the device's whole name ignoring case, or the server's name for it.
+    if (const std::optional<int> number = wholeNumber(nameOrNumber)) {
+        for (int i = 0; i < window.List1->count(); ++i)
+            if (window.List1->itemText(i).section(u' ', 0, 0).toInt() == *number)
+                return window.List1->itemText(i);
+        return {};
     }
-    return {};
+    return entryForKey(*window.List1, nameOrNumber);
 }
 
 QString launchRefusal(const Form1& window, const LaunchOptions& o)

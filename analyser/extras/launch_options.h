@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <wavein/wavein.h>
+
 #include <optional>
 
 class QCommandLineParser;
@@ -15,7 +17,9 @@ namespace vellarin {
 class Form1;
 
 struct LaunchOptions {
-    QString device;  // a device name, or its number in the device list; empty: as remembered
+    QString device;  // its number in the device list, its name or its server name; empty: as remembered
+    wavein::Backend backend = wavein::Backend::automatic;
+    bool listDevices = false;
     std::optional<int> rate;
     std::optional<int> fftSize;
     std::optional<int16_t> scaling;
@@ -43,7 +47,7 @@ QString launchRefusal(const Form1& window, const LaunchOptions& options);
 // Sets the window's controls as the options say.
 void applyLaunchOptions(Form1& window, const LaunchOptions& options);
 
-// The device list's entry for a device name or number; empty when none matches.
+// The device list's entry for a device number, name or server name; empty when none matches.
 QString deviceEntry(const Form1& window, const QString& nameOrNumber);
 
 }  // namespace vellarin

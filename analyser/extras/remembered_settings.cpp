@@ -1,5 +1,6 @@
 #include "remembered_settings.h"
 
+#include "device_list.h"
 #include "form1.h"
 #include "choose_option.h"
 #include "launch_options.h"
@@ -28,7 +29,7 @@ void restoreSettings(Form1& w, const QSettings& s)
 {
     if (s.contains("geometry"))
         w.restoreGeometry(s.value("geometry").toByteArray());
-    if (const QString device = deviceEntry(w, s.value("device").toString()); !device.isEmpty())
+    if (const QString device = entryForKey(*w.List1, s.value("device").toString()); !device.isEmpty())
         w.List1->setEditText(device);
     if (s.contains("rate"))
         w.Combo1->setEditText(s.value("rate").toString());
@@ -58,8 +59,9 @@ void restoreSettings(Form1& w, const QSettings& s)
 void rememberSettings(const Form1& w, QSettings& s)
 {
     s.setValue("geometry", w.saveGeometry());
-    // The name, not the number: the list may be in another order next time.
-    s.setValue("device", w.List1->currentText().section(u' ', 1));
+    // The server's name for a source, else the device's name, never the
+    // number: the list may be in another order next time.
+    s.setValue("device", selectedDeviceKey(*w.List1));
     s.setValue("rate", w.Combo1->currentText());
     s.setValue("fftSize", w.Combo2->currentText());
     s.setValue("scaling", w.selectedScaling());

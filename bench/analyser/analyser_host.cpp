@@ -1,13 +1,23 @@
 // Runs the analyser window on a real recording device and clicks Start, for
 // measuring steady capture and for screenshots. The program itself takes no
 // options; this host does:
-//   analyser_host [--rate 44100] [--fft 16384] [--device pulse] [--size 1600x1000]
+//   analyser_host [--rate 44100] [--fft 16384] [--device Default] [--size 1600x1000]
 //                 [--seconds 40] [--shots DIR] [--frames] [--cycle SECONDS]
+//                 [--backend server|alsa] [--show-sources] [--stop-at S | --close-at S]
+//                 [--export FILE]
+// It records through the same way to the sound the program takes by default
+// (the sound server where one answers), unless --backend says otherwise.
+// With --show-sources it does not start but drops the Input Source list down
+// and prints "sources open", for a picture of the list. With --stop-at or
+// --close-at it clicks Stop, or closes the window, S seconds after Start and
+// prints how long that took ("stop took 0.4 ms"). With --export it writes the
+// spectrum on show five seconds after Start as CSV.
 // It prints "capturing" once Start succeeded. With --shots it clicks through
 // the scalings, every waterfall direction and Best Dynamic Range, points at
 // the chart and the waterfall for their readouts, and saves a picture of each.
 // With --cycle it moves on to the next scaling and the next waterfall
 // direction every SECONDS, as a long session of a user would.
+#include "extras/exports.h"
 #include "form1.h"
 
 #include <QApplication>
@@ -17,6 +27,7 @@
 #include <QDateTime>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QTimer>
@@ -104,7 +115,12 @@ int main(int argc, char* argv[])
     QCommandLineParser options;
     options.addOptions({{"rate", "sample rate", "hz", "44100"},
                         {"fft", "FFT size", "points", "16384"},
-                        {"device", "input device name", "name", "pulse"},
+                        {"device", "input device name", "name", "Default"},
+                        {"backend", "server or alsa", "backend"},
+                        {"show-sources", "drop the Input Source list down instead of starting"},
+                        {"stop-at", "click Stop this many seconds after Start", "s"},
+                        {"close-at", "close the window this many seconds after Start", "s"},
+                        {"export", "write the spectrum as CSV five seconds after Start", "file"},
                         {"size", "window size", "WxH", "1600x1000"},
                         {"seconds", "run time", "s", "40"},
                         {"shots", "folder for screenshots", "dir"},
@@ -112,12 +128,24 @@ int main(int argc, char* argv[])
                         {"frames", "print the frames drawn so far each second"}});
     options.process(app);
 
-    std::unique_ptr<wavein::WaveInApi> waveIn = wavein::createSystemWaveIn();
+    const QString backend = options.value("backend");
+    std::unique_ptr<wavein::WaveInApi> waveIn = wavein::createSystemWaveIn(
+        backend == "server" ? wavein::Backend::server : backend == "alsa" ? wavein::Backend::alsa : wavein::Backend::automatic);
     PrintedMessages messages;
     Form1 window({*waveIn, messages});
     const QStringList size = options.value("size").split('x');
     window.resize(size.value(0).toInt(), size.value(1).toInt());
     window.show();
+
+    if (options.isSet("show-sources")) {
+        QTimer::singleShot(1500, &window, [&window] {
+            window.List1->showPopup();
+            std::printf("sources open\n");
+            std::fflush(stdout);
+        });
+        QTimer::singleShot(options.value("seconds").toInt() * 1000, &app, &QApplication::quit);
+        return app.exec();
+    }
 
     const QString device = deviceItem(window, options.value("device"));
     if (device.isEmpty()) {
@@ -131,7 +159,35 @@ int main(int argc, char* argv[])
     if (window.state().Capturing != True)
         return 3;
     std::printf("capturing\n");
+    // Where the chart and the waterfall lie in the window, for the floor skeleton.
+    for (const auto& [name, widget] : {std::pair<const char*, QWidget*>{"chart", window.chart().widget()},
+                                       std::pair<const char*, QWidget*>{"waterfall", window.waterfall().widget()}}) {
+        const QPoint at = widget->mapTo(&window, QPoint(0, 0));
+        std::printf("area %s %d,%d,%d,%d\n", name, at.x(), at.y(), widget->width(), widget->height());
+    }
     std::fflush(stdout);
+
+    for (const char* what : {"stop-at", "close-at"}) {
+        if (!options.isSet(what))
+            continue;
+        const bool stop = QByteArray(what) == "stop-at";
+        QTimer::singleShot(int(options.value(what).toDouble() * 1000), &window, [&window, stop] {
+            QElapsedTimer taken;
+            taken.start();
+            stop ? window.Command2->click() : (void)window.close();
+            std::printf("%s took %.1f ms\n", stop ? "stop" : "close", taken.nsecsElapsed() / 1e6);
+            std::fflush(stdout);
+        });
+    }
+
+    if (options.isSet("export"))
+        QTimer::singleShot(5000, &window, [&window, path = options.value("export")] {
+            const AnalyserState& s = window.state();
+            const SpectrumFrame frame{s.CaptureFormat.samplesPerSec, s.FFTSize, window.List1->currentText(),
+                                      std::span<const int16_t>(s.BinLevel.data(), size_t(s.FFTSize / 2 + 1))};
+            if (const QString failed = writeSpectrumCsv(frame, path); !failed.isEmpty())
+                std::fprintf(stderr, "export: %s\n", qPrintable(failed));
+        });
 
     // The lines the waterfall gets a second: a cheaper capture must not draw fewer.
     QTimer frameCounter;

@@ -20,7 +20,7 @@ desk_start_sound 6
 sweep_player=${desk_pids[-1]}
 desk_start_display
 export XDG_CONFIG_HOME=$desk/config  # leaves the user's remembered settings alone
-"$build/bin/vellarin" --defaults --device pulse --rate 44100 --fft 4096 --scaling log --start >"$desk/vellarin.out" 2>&1 &
+"$build/bin/vellarin" --defaults --device Default --rate 44100 --fft 4096 --scaling log --start >"$desk/vellarin.out" 2>&1 &
 desk_pids+=($!)
 sleep 4
 main=$(xdotool search --onlyvisible --class vellarin | head -1)

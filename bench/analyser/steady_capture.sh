@@ -6,6 +6,12 @@
 # (from /proc/PID/stat) and its resident memory (VmRSS) at the start and at
 # the end of each, how often its threads woke and how many frames it drew.
 #
+# The floor skeleton (bench/analyser/floor_skeleton.cpp: raw libpulse, one
+# FFT, a chart image and a waterfall image where the program has them) runs
+# alternately with the program, twice each per setting, on the same server
+# and display; last come the means and the program-to-floor ratios. Other
+# work on the machine weighs on both alike. STEADY_ROUNDS=R runs R rounds.
+#
 #   bench/analyser/steady_capture.sh [build folder] [RATE:N ...]
 #       (default: build, 44100:1024 44100:16384 22050:1024)
 #   STEADY_PERF=DIR   also records a perf profile of each run into DIR
@@ -19,7 +25,10 @@ settings=("$@")
 [ ${#settings[@]} -gt 0 ] || settings=(44100:1024 44100:16384 22050:1024)
 host=$build/bin/analyser_host
 seconds=${STEADY_SECONDS:-30}
+floor=$build/bin/floor_skeleton
+rounds=${STEADY_ROUNDS:-2}
 [ -x "$host" ] || { echo "no $host: build the analyser_host target first" >&2; exit 1; }
+[ -x "$floor" ] || { echo "no $floor: build the floor_skeleton target first" >&2; exit 1; }
 if [ -n "${STEADY_PERF:-}" ]; then
     mkdir -p "$STEADY_PERF"
     command -v perf >/dev/null || { apt-get update -qq && apt-get install -y -qq linux-perf >/dev/null; }
@@ -39,18 +48,21 @@ hz=$(getconf CLK_TCK)
 # Older hosts cannot count frames.
 counting=$(grep -aq 'frames drawn so far' "$host" && echo --frames || true)
 
-for setting in "${settings[@]}"; do
-    rate=${setting%%:*} fft=${setting##*:}
+# Runs one program for the measured time; prints its line and appends
+# "who rate fft cpu wakeups rss-mib frames" to $desk/figures.
+measure() {
+    local who=$1 rate=$2 fft=$3
+    shift 3
     : >"$desk/host.out"
-    "$host" --seconds $((seconds + 20)) --rate "$rate" --fft "$fft" --size 1600x1000 $counting >"$desk/host.out" 2>"$desk/host.err" &
-    app=$!
+    "$@" --seconds $((seconds + 20)) --rate "$rate" --fft "$fft" --size 1600x1000 $counting >"$desk/host.out" 2>"$desk/host.err" &
+    local app=$!
     desk_pids+=($app)
     for _ in $(seq 200); do grep -q capturing "$desk/host.out" && break; sleep 0.1; done
-    grep -q capturing "$desk/host.out" || { echo "the analyser did not start capturing:" >&2; cat "$desk/host.err" >&2; exit 1; }
+    grep -q capturing "$desk/host.out" || { echo "$who did not start capturing:" >&2; cat "$desk/host.err" >&2; exit 1; }
     sleep 3  # past the first frames
 
     if [ -n "${STEADY_PERF:-}" ]; then
-        perf record -q -e cpu-clock -F 999 -g -p "$app" -o "$STEADY_PERF/perf.$rate.$fft.data" -- sleep "$seconds" \
+        perf record -q -e cpu-clock -F 999 -g -p "$app" -o "$STEADY_PERF/perf.$who.$rate.$fft.data" -- sleep "$seconds" \
             >/dev/null 2>&1 &
         recorder=$!
     fi
@@ -59,18 +71,50 @@ for setting in "${settings[@]}"; do
     t1=$(date +%s.%N); c1=$(cpu_ticks $app); r1=$(rss_kb $app); w1=$(wake_ups $app); f1=$(frames)
     [ -z "${STEADY_PERF:-}" ] || wait "$recorder" || true
 
-    awk -v c0="$c0" -v c1="$c1" -v t0="$t0" -v t1="$t1" -v hz="$hz" -v r0="$r0" -v r1="$r1" \
-        -v rate="$rate" -v fft="$fft" -v w0="$w0" -v w1="$w1" -v f0="$f0" -v f1="$f1" -v counted="${counting:+1}" 'BEGIN {
-        printf "steady capture, %d Hz, N = %d, 1600 x 1000, %.1f s\n", rate, fft, t1 - t0
-        printf "  CPU: %.2f %% of one core\n", 100 * (c1 - c0) / hz / (t1 - t0)
+    awk -v c0="$c0" -v c1="$c1" -v t0="$t0" -v t1="$t1" -v hz="$hz" -v r0="$r0" -v r1="$r1" -v who="$who" \
+        -v rate="$rate" -v fft="$fft" -v w0="$w0" -v w1="$w1" -v f0="$f0" -v f1="$f1" -v counted="${counting:+1}" \
+        -v figures="$desk/figures" 'BEGIN {
+        cpu = 100 * (c1 - c0) / hz / (t1 - t0); wakes = (w1 - w0) / (t1 - t0); fps = (f1 - f0) / (t1 - t0)
+        printf "%s, %d Hz, N = %d, 1600 x 1000, %.1f s\n", who, rate, fft, t1 - t0
+        printf "  CPU: %.2f %% of one core\n", cpu
         printf "  VmRSS: %d kB at the start, %d kB at the end (%+d kB)\n", r0, r1, r1 - r0
-        printf "  wake-ups: %.0f a second (all threads)", (w1 - w0) / (t1 - t0)
-        if (counted) printf "; frames drawn: %.1f a second", (f1 - f0) / (t1 - t0)
+        printf "  wake-ups: %.0f a second (all threads)", wakes
+        if (counted) printf "; frames drawn: %.1f a second", fps
         printf "\n"
+        printf "%s %d %d %.3f %.1f %.1f %.2f\n", who, rate, fft, cpu, wakes, r1 / 1024, fps >> figures
     }'
     if grep -q "^message:" "$desk/host.err"; then
         echo "  messages shown:"; grep "^message:" "$desk/host.err" | sed 's/^/    /'
     fi
     kill "$app" 2>/dev/null || true
     wait "$app" 2>/dev/null || true
+}
+
+: >"$desk/figures"
+for setting in "${settings[@]}"; do
+    rate=${setting%%:*} fft=${setting##*:}
+    for round in $(seq "$rounds"); do
+        measure program "$rate" "$fft" "$host"
+        areas=()
+        while read -r _ name rect; do areas+=("--$name" "$rect"); done < <(grep '^area ' "$desk/host.out")
+        [ "$round" -gt 1 ] || echo "floor areas: ${areas[*]}"
+        measure floor "$rate" "$fft" "$floor" "${areas[@]}"
+    done
 done
+
+echo
+echo "means of $rounds runs each, program against the floor skeleton:"
+awk '{ k = $2 " " $3; n[$1, k]++; cpu[$1, k] += $4; w[$1, k] += $5; r[$1, k] += $6; f[$1, k] += $7; keys[k] = 1 }
+END {
+    printf "%-14s %-8s %8s %10s %9s %9s\n", "setting", "who", "CPU %", "wake-ups/s", "RSS MiB", "frames/s"
+    for (k in keys) {
+        split(k, a, " ")
+        for (i = 1; i <= 2; i++) {
+            who = i == 1 ? "program" : "floor"
+            if (!n[who, k]) continue
+            printf "%-14s %-8s %8.2f %10.0f %9.1f %9.1f\n", a[1] " Hz " a[2], who, cpu[who, k] / n[who, k], w[who, k] / n[who, k], r[who, k] / n[who, k], f[who, k] / n[who, k]
+        }
+        if (n["floor", k] && cpu["floor", k] > 0)
+            printf "%-14s ratio    %8.2f\n", a[1] " Hz " a[2], (cpu["program", k] / n["program", k]) / (cpu["floor", k] / n["floor", k])
+    }
+}' "$desk/figures"

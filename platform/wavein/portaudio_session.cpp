@@ -35,10 +35,11 @@ MmResult toResult(PaError error)
 // PortAudio is one library per process and not safe to enter from two
 // threads. A control thread left hanging inside it by a frozen sound server
 // may still be there when a later session starts; the later one waits here
-// until the library is free.
+// until the library is free. Never destroyed, for the same reason: that
+// thread may still hold it while the process exits.
 std::mutex& libraryLock()
 {
-    static std::mutex lock;
+    static auto& lock = *new std::mutex;
     return lock;
 }
 

@@ -1,4 +1,4 @@
-// The system's recording devices over PortAudio.
+// The system's recording devices over PortAudio, for a system with no sound server.
 //
 // Every PortAudio call runs on the control thread and is waited for at most
 // answerTime. Stop and close wait far less: once the gate is shut the
@@ -14,6 +14,8 @@
 #include <wavein/device_rules.h>
 #include <wavein/portaudio_session.h>
 #include <wavein/quiet_backends.h>
+#include <wavein/server_wavein.h>
+#include <wavein/wait_scale.h>
 
 #include <algorithm>
 #include <mutex>
@@ -23,16 +25,9 @@ namespace wavein {
 
 namespace {
 
-// ThreadSanitizer's runtime runs inside every allocation and thread start of
-// the sound library and slows its calls about tenfold; the waits grow with it.
-#ifdef VELLARIN_TSAN
-constexpr int slowdown = 10;
-#else
-constexpr int slowdown = 1;
-#endif
-constexpr std::chrono::milliseconds answerTime{2000 * slowdown};
+constexpr std::chrono::milliseconds answerTime{2000 * waitScale};
 // A healthy server stops or closes a stream in a few milliseconds.
-constexpr std::chrono::milliseconds letGoTime{50 * slowdown};
+constexpr std::chrono::milliseconds letGoTime{50 * waitScale};
 
 // PortAudio is one library per process: every device object shares it.
 struct Backend {
@@ -50,8 +45,9 @@ struct Backend {
 
     static std::shared_ptr<Backend> shared()
     {
-        static std::mutex mutex;
-        static std::weak_ptr<Backend> current;
+        // Never destroyed: a control thread hung in the library may still be running at exit.
+        static auto& mutex = *new std::mutex;
+        static auto& current = *new std::weak_ptr<Backend>;
         std::lock_guard lock(mutex);
         auto backend = current.lock();
         if (!backend) {
@@ -340,7 +336,7 @@ StreamState SystemWaveIn::streamState(Handle handle)
 
 }  // namespace
 
-std::unique_ptr<WaveInApi> createSystemWaveIn()
+std::unique_ptr<WaveInApi> createPortAudioWaveIn()
 {
     return std::make_unique<SystemWaveIn>();
 }

@@ -57,7 +57,8 @@ struct WaveHeader {
 };
 
 struct WaveInCaps {
-    QString productName;  // as the device reports it
+    QString productName;  // as the device reports it, whole
+    QString serverName;   // the sound server's name for a source, stable across restarts; empty otherwise
     uint16_t channels = 0;
 };
 
@@ -92,7 +93,19 @@ public:
     virtual StreamState streamState(Handle handle) { return handle ? StreamState::running : StreamState::closed; }
 };
 
-// The system's recording devices, over PortAudio: every input-capable device,
+// Where the sound comes from: the desktop's sound server (PulseAudio, or
+// PipeWire through its PulseAudio service), or PortAudio over ALSA.
+enum class Backend : uint8_t { automatic, server, alsa };
+
+// The system's recording devices. Automatic takes the sound server where one
+// answers and PortAudio otherwise.
+//
+// From the sound server: device 0 "Default", the desktop's default source,
+// then every source by its description, monitors of outputs included. The
+// list is read afresh by getNumDevs; a device index keeps meaning the source
+// of that server name in the list the program last read.
+//
+// Over PortAudio: every input-capable device,
 // the system's default input first. While no stream is open, listing or
 // opening restarts the sound library, so a sound server that went away and
 // came back is found again; a device index keeps meaning the device of that
@@ -100,6 +113,6 @@ public:
 // once even when the sound server no longer answers: the program's side is
 // done (no buffer is touched again) and the library's side finishes in the
 // background whenever the server answers again.
-std::unique_ptr<WaveInApi> createSystemWaveIn();
+std::unique_ptr<WaveInApi> createSystemWaveIn(Backend backend = Backend::automatic);
 
 }  // namespace wavein

@@ -33,7 +33,7 @@ using capture_test::LiveWindow;
 
 namespace {
 
-const QStringList devices{"Built-in Microphone", "USB Mic"};
+const QStringList devices{"Built-in Microphone|alsa_input.builtin", "USB Mic|alsa_input.usb"};
 
 struct Window : LiveWindow {
     explicit Window() { device.setDevices(devices); window = std::make_unique<Form1>(Form1Services{device, messages, allocateZeroed, [now = nowMs] { return *now; }}); }
@@ -121,6 +121,7 @@ private slots:
         QTest::newRow("name, any case") << "usb mic" << "1 USB Mic";
         QTest::newRow("part of a name") << "USB" << "";
         QTest::newRow("number past the list") << "2" << "";
+        QTest::newRow("server name") << "alsa_input.usb" << "1 USB Mic";
     }
 
     void deviceByNameOrNumber()
@@ -132,6 +133,32 @@ private slots:
         LaunchOptions options;
         options.device = asked;
         QCOMPARE(launchRefusal(*w.window, options).isEmpty(), !entry.isEmpty());
+    }
+
+    // A remembered device is found by its server name, else by its name;
+    // never by its number, since a device may be called "1".
+    void rememberedDevice_data()
+    {
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QString>("remembered");
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("server name") << devices << "alsa_input.usb" << "1 USB Mic";
+        QTest::newRow("a name of digits") << QStringList{"Line In", "2", "USB Mic"} << "2" << "1 2";
+        QTest::newRow("gone") << devices << "alsa_input.headset" << "0 Built-in Microphone";
+    }
+
+    void rememberedDevice()
+    {
+        QFETCH(QStringList, listed);
+        QFETCH(QString, remembered);
+        QFETCH(QString, entry);
+        QSettings settings(path(QString("device-%1.ini").arg(QTest::currentDataTag())), QSettings::IniFormat);
+        settings.setValue("device", remembered);
+        Window w;
+        w.device.setDevices(listed);
+        w.window->listDevices(false);
+        restoreSettings(*w.window, settings);
+        QCOMPARE(w.window->List1->currentText(), entry);
     }
 
     void settings_data()

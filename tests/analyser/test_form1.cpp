@@ -30,6 +30,9 @@ using namespace vellarin;
 
 namespace {
 
+// Two sound server sources: their descriptions, then their server names.
+const QStringList sources{"Mic|a.mic", "Monitor of Speakers|s.monitor"};
+
 using test_support::RecordedMessages;
 
 // Allocation that runs out after `available` blocks.
@@ -104,11 +107,11 @@ private slots:
         QTest::addColumn<QString>("sourceText");
         QTest::addColumn<bool>("poolReady");
 
-        const QString longName = "USB Audio Device with a rather long product name";
+        const QString longName = "USB Audio Device with a rather long product name";  // no cut at 31
         QTest::newRow("no device") << QStringList{} << 256 << QStringList{"No microphone detected!"} << QStringList{}
                                    << "0 (default)" << true;
         QTest::newRow("three devices") << QStringList{"Built-in Mic", longName, "Line In"} << 256 << QStringList{}
-                                       << QStringList{"0 Built-in Mic", "1 " + longName.left(31), "2 Line In"}
+                                       << QStringList{"0 Built-in Mic", "1 " + longName, "2 Line In"}
                                        << "0 Built-in Mic" << true;
         QTest::newRow("allocation fails half-way")
             << QStringList{"Built-in Mic"} << 100
@@ -162,6 +165,42 @@ private slots:
         QVERIFY(qAbs(s.LevelScale - 3151.528477) < 1e-6);
         QVERIFY(!f.window->Timer1->isActive());
         QCOMPARE(f.window->Timer1->interval(), 20);
+    }
+
+    // The list is read afresh whenever it drops down; the chosen source keeps
+    // its place by its server name.
+    void deviceListReadAgain_data()
+    {
+        QTest::addColumn<QStringList>("later");
+        QTest::addColumn<bool>("captureFirst");  // plugged in while capturing
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<QString>("sourceText");
+        const QStringList usb{"USB Mic|u.usb"};
+        QTest::newRow("plugged in while capturing")
+            << usb + sources << true << QStringList{"0 USB Mic", "1 Mic", "2 Monitor of Speakers"} << "2 Monitor of Speakers";
+        QTest::newRow("the chosen one gone") << QStringList{"Mic|a.mic"} << true << QStringList{"0 Mic"} << "0 Mic";
+        QTest::newRow("plugged in while stopped")
+            << usb + sources << false << QStringList{"0 USB Mic", "1 Mic", "2 Monitor of Speakers"} << "2 Monitor of Speakers";
+    }
+
+    void deviceListReadAgain()
+    {
+        QFETCH(QStringList, later);
+        QFETCH(bool, captureFirst);
+        QFETCH(QStringList, items);
+        QFETCH(QString, sourceText);
+        Fixture f(sources);
+        f.window->List1->setEditText("1 Monitor of Speakers");
+        if (captureFirst) {
+            f.window->Command1->click();
+            QVERIFY(f.window->state().Capturing == True);
+        }
+        f.waveIn.setDevices(later);
+        f.window->Command2->click();
+        f.window->List1->showPopup();
+        f.window->List1->hidePopup();
+        QCOMPARE(itemsOf(f.window->List1), items);
+        QCOMPARE(f.window->List1->currentText(), sourceText);
     }
 
     void chartStartsFromItsStoredSettings()

@@ -84,7 +84,8 @@ MmResult ScriptedWaveIn::getDevCaps(uint32_t device, WaveInCaps& caps)
         if (device >= uint32_t(m_devices.size())) {
             r = result::badDeviceId;
         } else {
-            caps.productName = m_devices[int(device)];
+            caps.productName = m_devices[int(device)].section(u'|', 0, 0);
+            caps.serverName = m_devices[int(device)].section(u'|', 1);
             caps.channels = 1;
         }
     }

@@ -32,6 +32,8 @@ public:
     explicit ScriptedWaveIn(QStringList deviceNames = {"Scripted microphone"});
 
     // --- what the test scripts
+    // A name "USB Mic|alsa_input.usb" is a sound server's source: its
+    // description, then the server's name for it.
     void setDevices(QStringList names);
     // The nth call of op from now on (1 = the next one) fails with failure and
     // changes nothing. Several failures may be pending at once.

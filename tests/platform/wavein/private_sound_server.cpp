@@ -188,6 +188,12 @@ void PrivateSoundServer::stopPlaying()
     m_player.reset();
 }
 
+bool PrivateSoundServer::addSink(const QString& name, const QString& description)
+{
+    return runClient("pactl", {"load-module", "module-null-sink", "sink_name=" + name,
+                               "sink_properties='device.description=\"" + description + "\"'"}, nullptr);
+}
+
 void PrivateSoundServer::signalServer(int signal)
 {
     if (isRunning())

@@ -2,8 +2,9 @@
 // A PulseAudio server of the test's own, in a temporary folder: a null sink
 // "t" at 44100 Hz whose monitor is the default source, so whatever is played
 // into the sink is recorded, clocked at real-time pace, by any client of this
-// process (PortAudio's ALSA "pulse" and "default" devices). The server can be
-// killed or frozen mid-capture and started again in the same folder.
+// process (straight from the server, or through PortAudio's ALSA "pulse" and
+// "default" devices). The server can be killed or frozen mid-capture and
+// started again in the same folder.
 #include <QList>
 #include <QProcess>
 #include <QString>
@@ -27,6 +28,9 @@ public:
     // Several sines at once, each of the given peak amplitude.
     bool playTones(const QList<double>& hertz, double amplitude, int seconds = 120);
     void stopPlaying();
+
+    // Another null sink, as if an output were plugged in; its monitor is a new source.
+    bool addSink(const QString& name, const QString& description);
 
     void kill();    // the server dies at once, as in a crash
     void freeze();  // the server stops answering but keeps its connections

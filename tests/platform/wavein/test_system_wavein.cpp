@@ -1,5 +1,6 @@
-// The PortAudio layer against a PulseAudio server of the test's own: a tone
-// played into a null sink is recorded from the sink's monitor through the
+// The wave input against a PulseAudio server of the test's own: a tone
+// played into a null sink is recorded from the sink's monitor, straight from
+// the server (built with WAVEIN_BACKEND_SERVER) or over PortAudio through the
 // ALSA "pulse" (or "default") device.
 #include "private_sound_server.h"
 
@@ -32,6 +33,19 @@ WaveFormat mono16(uint32_t samplesPerSec)
     return f;
 }
 
+#ifdef WAVEIN_BACKEND_SERVER
+constexpr Backend backend = Backend::server;
+#else
+constexpr Backend backend = Backend::alsa;
+#endif
+
+std::unique_ptr<WaveInApi> createDevice()
+{
+    return createSystemWaveIn(backend);
+}
+
+// The private server's sink monitor: by its server name from the server,
+// through the ALSA plugin's device otherwise.
 int serverDevice(WaveInApi& dev)
 {
     int fallback = -1;
@@ -39,7 +53,7 @@ int serverDevice(WaveInApi& dev)
         WaveInCaps caps;
         if (dev.getDevCaps(d, caps) != result::ok)
             continue;
-        if (caps.productName == "pulse")
+        if (caps.productName == "pulse" || caps.serverName == "t.monitor")
             return int(d);
         if (caps.productName == "default")
             fallback = int(d);
@@ -174,6 +188,7 @@ private slots:
     void initTestCase();
     void init();
     void listsTheSoundServer();
+    void listsSourcesByWholeDescription();
     void refusedOpen_data();
     void refusedOpen();
     void recordsToneInQueueOrder();
@@ -204,7 +219,7 @@ void TestSystemWaveIn::init()
 
 void TestSystemWaveIn::listsTheSoundServer()
 {
-    auto dev = createSystemWaveIn();
+    auto dev = createDevice();
     const uint32_t count = dev->getNumDevs();
     QVERIFY(count > 0);
     QVERIFY2(serverDevice(*dev) >= 0, "neither a \"pulse\" nor a \"default\" input device is listed");
@@ -213,6 +228,33 @@ void TestSystemWaveIn::listsTheSoundServer()
     QCOMPARE(dev->getDevCaps(0, caps), result::ok);
     QVERIFY(!caps.productName.isEmpty());
     QVERIFY(caps.channels >= 1);
+}
+
+// The server's sources, read afresh on every listing: an output added while
+// the program runs shows its monitor, under a description that is not cut.
+void TestSystemWaveIn::listsSourcesByWholeDescription()
+{
+    if (backend != Backend::server)
+        QSKIP("device names are the ALSA plugins' over PortAudio");
+    const QString longName = QStringLiteral("Very Long Output Name Of A Desk That Goes On, Second");
+    auto dev = createDevice();
+    const auto listing = [&] {
+        QStringList entries;
+        for (uint32_t d = 0, n = dev->getNumDevs(); d < n; ++d) {
+            WaveInCaps caps;
+            dev->getDevCaps(d, caps);
+            entries << caps.productName + " | " + caps.serverName;
+        }
+        return entries;
+    };
+    const QStringList before = listing();
+    QVERIFY(before.size() >= 2);
+    QCOMPARE(before.first(), QStringLiteral("Default | "));
+    QVERIFY(before.contains(QStringLiteral("Monitor of Null Output | t.monitor")));
+    QVERIFY(m_server.addSink("u", longName));
+    const QStringList after = listing();
+    QVERIFY2(after.contains("Monitor of " + longName + " | u.monitor"), qPrintable(after.join('\n')));
+    QCOMPARE(after.size(), before.size() + 1);
 }
 
 void TestSystemWaveIn::refusedOpen_data()
@@ -239,7 +281,7 @@ void TestSystemWaveIn::refusedOpen()
     QFETCH(WaveFormat, format);
     QFETCH(MmResult, expected);
 
-    auto dev = createSystemWaveIn();
+    auto dev = createDevice();
     const int device = serverDevice(*dev);
     QVERIFY(device >= 0);
     Handle h = 0;
@@ -278,7 +320,7 @@ void TestSystemWaveIn::checkTone(const std::vector<int16_t>& samples)
 
 void TestSystemWaveIn::recordsToneInQueueOrder()
 {
-    auto dev = createSystemWaveIn();
+    auto dev = createDevice();
     Handle h = 0;
     Ring ring;
     openAndStart(*dev, h, ring);
@@ -333,13 +375,13 @@ void TestSystemWaveIn::opensRightAfterAnotherObjectLetGo()
 {
     Ring ring;
     {
-        auto first = createSystemWaveIn();
+        auto first = createDevice();
         Handle h = 0;
         QCOMPARE(first->open(h, uint32_t(serverDevice(*first)), mono16(rate)), result::ok);
         QCOMPARE(first->start(h), result::ok);
         QCOMPARE(ring.queueAll(*first, h), result::ok);
     }
-    auto second = createSystemWaveIn();
+    auto second = createDevice();
     Handle h = 0;
     QCOMPARE(second->open(h, uint32_t(serverDevice(*second)), mono16(rate)), result::ok);
     QCOMPARE(second->close(h), result::ok);
@@ -364,7 +406,7 @@ void TestSystemWaveIn::survivesServerLoss()
     QFETCH(bool, reportedDead);
     QFETCH(bool, newDevice);
 
-    auto dev = createSystemWaveIn();
+    auto dev = createDevice();
     Handle h = 0;
     Ring ring;
     openAndStart(*dev, h, ring);
@@ -383,7 +425,7 @@ void TestSystemWaveIn::survivesServerLoss()
     QCOMPARE(dev->streamState(h), StreamState::closed);
     if (newDevice) {
         dev.reset();
-        dev = createSystemWaveIn();
+        dev = createDevice();
         // The lost device's stop still hangs inside the sound library, which
         // two threads must not enter at once: the new device lists nothing yet.
         QCOMPARE(dev->getNumDevs(), 0u);

@@ -1,0 +1,238 @@
+// Recording straight from the desktop's sound server.
+//
+// Device 0 is the server's default source, followed wherever the desktop
+// moves it; the others are the server's sources by their server names, as
+// last listed. The server resamples to whatever rate the program asks for.
+// Stop, reset and close never wait on the server, so a frozen one cannot hold
+// the window up; a dead one is reported by streamState at once.
+#include <wavein/device_rules.h>
+#include <wavein/pulse_session.h>
+#include <wavein/server_wavein.h>
+#include <wavein/wait_scale.h>
+
+#include <algorithm>
+#include <mutex>
+#include <optional>
+
+namespace wavein {
+
+namespace {
+
+constexpr std::chrono::milliseconds answerTime{2000 * waitScale};
+// A listing answers in milliseconds; the list drops down at most this late
+// on a frozen server.
+constexpr std::chrono::milliseconds listTime{1000 * waitScale};
+// Only a callback copying one delivery can be inside the gate.
+constexpr std::chrono::milliseconds gateTime{50 * waitScale};
+
+// One connection per process, shared by every device object while any lives.
+std::shared_ptr<PulseSession> sharedSession()
+{
+    // Never destroyed: a device object may outlive static destruction at exit.
+    static auto& mutex = *new std::mutex;
+    static auto& current = *new std::weak_ptr<PulseSession>;
+    std::lock_guard lock(mutex);
+    auto session = current.lock();
+    if (!session) {
+        session = std::make_shared<PulseSession>();
+        current = session;
+    }
+    return session;
+}
+
+struct OpenStream {
+    Handle handle = 0;
+    ServerStream server;
+    bool started = false;
+};
+
+class ServerWaveIn final : public WaveInApi {
+public:
+    explicit ServerWaveIn(std::shared_ptr<PulseSession> session) : m_session(std::move(session)) {}
+    ~ServerWaveIn() override;
+
+    uint32_t getNumDevs() override;
+    MmResult getDevCaps(uint32_t device, WaveInCaps& caps) override;
+    MmResult open(Handle& handle, uint32_t device, const WaveFormat& format) override;
+    MmResult prepareHeader(Handle handle, WaveHeader& header) override;
+    MmResult unprepareHeader(Handle handle, WaveHeader& header) override;
+    MmResult addBuffer(Handle handle, WaveHeader& header) override;
+    MmResult start(Handle handle) override;
+    MmResult stop(Handle handle) override;
+    MmResult reset(Handle handle) override;
+    MmResult close(Handle handle) override;
+    StreamState streamState(Handle handle) override;
+
+private:
+    OpenStream* find(Handle handle) { return m_open && handle != 0 && m_open->handle == handle ? &*m_open : nullptr; }
+    void list();
+    MmResult halt(OpenStream& s);
+
+    std::shared_ptr<PulseSession> m_session;
+    std::vector<ServerSource> m_listing;  // the sources as the program last saw them
+    bool m_listed = false;
+    std::optional<OpenStream> m_open;
+    Handle m_lastHandle = 0;
+};
+
+ServerWaveIn::~ServerWaveIn()
+{
+    if (m_open) {
+        m_open->server.capture->shutGate(answerTime);
+        m_session->close(m_open->server);
+    }
+}
+
+void ServerWaveIn::list()
+{
+    m_listing = m_session->sources(listTime);
+    m_listed = true;
+}
+
+uint32_t ServerWaveIn::getNumDevs()
+{
+    list();
+    return uint32_t(m_listing.size());
+}
+
+MmResult ServerWaveIn::getDevCaps(uint32_t device, WaveInCaps& caps)
+{
+    if (!m_listed)
+        list();
+    if (device >= m_listing.size())
+        return result::badDeviceId;
+    caps.productName = m_listing[device].description;
+    caps.serverName = m_listing[device].name;
+    caps.channels = uint16_t(std::clamp(m_listing[device].channels, 0, 0xFFFF));
+    return result::ok;
+}
+
+MmResult ServerWaveIn::open(Handle& handle, uint32_t device, const WaveFormat& format)
+{
+    if (m_open)
+        return result::allocated;  // one stream per device object
+    if (!rules::isMono16BitPcm(format))
+        return result::badFormat;
+    // A listing taken while no server answered says nothing of the server
+    // that may answer now.
+    if (!m_listed || m_listing.empty())
+        list();
+    if (m_listing.empty())
+        return result::noDriver;
+    if (device >= m_listing.size())
+        return result::badDeviceId;
+    OpenStream opening;
+    if (MmResult r = m_session->open(m_listing[device].name, format.samplesPerSec, opening.server, answerTime);
+        r != result::ok)
+        return r;
+    opening.handle = ++m_lastHandle;
+    m_open = std::move(opening);
+    handle = m_open->handle;
+    return result::ok;
+}
+
+MmResult ServerWaveIn::prepareHeader(Handle handle, WaveHeader& header)
+{
+    return find(handle) ? rules::prepare(header) : result::invalidHandle;
+}
+
+MmResult ServerWaveIn::unprepareHeader(Handle handle, WaveHeader& header)
+{
+    return find(handle) ? rules::unprepare(header) : result::invalidHandle;
+}
+
+MmResult ServerWaveIn::addBuffer(Handle handle, WaveHeader& header)
+{
+    OpenStream* s = find(handle);
+    if (!s)
+        return result::invalidHandle;
+    if (MmResult r = rules::enqueue(header); r != result::ok)
+        return r;
+    if (!s->server.capture->enqueue(header)) {
+        rules::unqueue(header);
+        return result::noMemory;
+    }
+    return result::ok;
+}
+
+MmResult ServerWaveIn::start(Handle handle)
+{
+    OpenStream* s = find(handle);
+    if (!s)
+        return result::invalidHandle;
+    if (s->started)
+        return result::ok;
+    s->server.capture->openGate();
+    if (MmResult r = m_session->start(s->server); r != result::ok) {
+        s->server.capture->shutGate(answerTime);
+        return r;
+    }
+    s->started = true;
+    return result::ok;
+}
+
+MmResult ServerWaveIn::halt(OpenStream& s)
+{
+    if (!s.server.capture->shutGate(gateTime))
+        return result::error;
+    if (s.started)
+        m_session->stop(s.server);
+    s.started = false;
+    return result::ok;
+}
+
+MmResult ServerWaveIn::stop(Handle handle)
+{
+    OpenStream* s = find(handle);
+    return s ? halt(*s) : result::invalidHandle;
+}
+
+MmResult ServerWaveIn::reset(Handle handle)
+{
+    OpenStream* s = find(handle);
+    if (!s)
+        return result::invalidHandle;
+    if (MmResult r = halt(*s); r != result::ok)
+        return r;
+    s->server.capture->returnAll();
+    return result::ok;
+}
+
+MmResult ServerWaveIn::close(Handle handle)
+{
+    OpenStream* s = find(handle);
+    if (!s)
+        return result::invalidHandle;
+    if (!s->server.capture->shutGate(gateTime))
+        return result::error;
+    if (s->server.capture->hasQueued()) {
+        if (s->started)
+            s->server.capture->openGate();
+        return result::stillPlaying;  // reset first: the device still owns buffers
+    }
+    m_session->close(s->server);
+    m_open.reset();
+    return result::ok;
+}
+
+StreamState ServerWaveIn::streamState(Handle handle)
+{
+    OpenStream* s = find(handle);
+    if (!s)
+        return StreamState::closed;
+    if (m_session->failed(s->server))
+        return StreamState::failed;
+    return s->started ? StreamState::running : StreamState::stopped;
+}
+
+}  // namespace
+
+std::unique_ptr<WaveInApi> createServerWaveIn(std::chrono::milliseconds connectTime)
+{
+    auto session = sharedSession();
+    if (connectTime.count() > 0 && !session->connect(connectTime))
+        return nullptr;
+    return std::make_unique<ServerWaveIn>(std::move(session));
+}
+
+}  // namespace wavein
