@@ -154,7 +154,9 @@ private slots:
         QTest::newRow("rate below the range") << "500" << 0u << "The sample rate must be from 1000 to 768000 Hz; 500 is not.";
         QTest::newRow("rate the device refuses") << "96000" << uint(wavein::result::badFormat)
                                                  << "The device does not record at 96000 Hz.";
-        QTest::newRow("no reason known") << "8000" << uint(wavein::result::error) << "";
+        QTest::newRow("the wave input's own reason") << "8000" << uint(wavein::result::badDeviceId)
+                                                     << "The input device is no longer there.";
+        QTest::newRow("no reason known") << "8000" << uint(wavein::result::invalidParameter) << "";
     }
 
     void openFailureReason()
