@@ -5,14 +5,13 @@
 // last listed. The server resamples to whatever rate the program asks for.
 // Stop, reset and close never wait on the server, so a frozen one cannot hold
 // the window up; a dead one is reported by streamState at once.
-#include <wavein/device_rules.h>
 #include <wavein/pulse_session.h>
 #include <wavein/server_wavein.h>
+#include <wavein/single_stream_wavein.h>
 #include <wavein/wait_scale.h>
 
 #include <algorithm>
 #include <mutex>
-#include <optional>
 
 namespace wavein {
 
@@ -46,7 +45,7 @@ struct OpenStream {
     bool started = false;
 };
 
-class ServerWaveIn final : public WaveInApi {
+class ServerWaveIn final : public SingleStreamWaveIn<OpenStream> {
 public:
     explicit ServerWaveIn(std::shared_ptr<PulseSession> session) : m_session(std::move(session)) {}
     ~ServerWaveIn() override;
@@ -54,25 +53,19 @@ public:
     uint32_t getNumDevs() override;
     MmResult getDevCaps(uint32_t device, WaveInCaps& caps) override;
     MmResult open(Handle& handle, uint32_t device, const WaveFormat& format) override;
-    MmResult prepareHeader(Handle handle, WaveHeader& header) override;
-    MmResult unprepareHeader(Handle handle, WaveHeader& header) override;
-    MmResult addBuffer(Handle handle, WaveHeader& header) override;
     MmResult start(Handle handle) override;
-    MmResult stop(Handle handle) override;
     MmResult reset(Handle handle) override;
     MmResult close(Handle handle) override;
     StreamState streamState(Handle handle) override;
 
 private:
-    OpenStream* find(Handle handle) { return m_open && handle != 0 && m_open->handle == handle ? &*m_open : nullptr; }
+    CaptureStream& captureOf(OpenStream& s) override { return *s.server.capture; }
+    MmResult halt(OpenStream& s) override;
     void list();
-    MmResult halt(OpenStream& s);
 
     std::shared_ptr<PulseSession> m_session;
     std::vector<ServerSource> m_listing;  // the sources as the program last saw them
     bool m_listed = false;
-    std::optional<OpenStream> m_open;
-    Handle m_lastHandle = 0;
 };
 
 ServerWaveIn::~ServerWaveIn()
@@ -109,10 +102,8 @@ MmResult ServerWaveIn::getDevCaps(uint32_t device, WaveInCaps& caps)
 
 MmResult ServerWaveIn::open(Handle& handle, uint32_t device, const WaveFormat& format)
 {
-    if (m_open)
-        return result::allocated;  // one stream per device object
-    if (!rules::isMono16BitPcm(format))
-        return result::badFormat;
+    if (MmResult r = mayOpen(format); r != result::ok)
+        return r;
     // A listing taken while no server answered says nothing of the server
     // that may answer now.
     if (!m_listed || m_listing.empty())
@@ -125,33 +116,7 @@ MmResult ServerWaveIn::open(Handle& handle, uint32_t device, const WaveFormat& f
     if (MmResult r = m_session->open(m_listing[device].name, format.samplesPerSec, opening.server, answerTime);
         r != result::ok)
         return r;
-    opening.handle = ++m_lastHandle;
-    m_open = std::move(opening);
-    handle = m_open->handle;
-    return result::ok;
-}
-
-MmResult ServerWaveIn::prepareHeader(Handle handle, WaveHeader& header)
-{
-    return find(handle) ? rules::prepare(header) : result::invalidHandle;
-}
-
-MmResult ServerWaveIn::unprepareHeader(Handle handle, WaveHeader& header)
-{
-    return find(handle) ? rules::unprepare(header) : result::invalidHandle;
-}
-
-MmResult ServerWaveIn::addBuffer(Handle handle, WaveHeader& header)
-{
-    OpenStream* s = find(handle);
-    if (!s)
-        return result::invalidHandle;
-    if (MmResult r = rules::enqueue(header); r != result::ok)
-        return r;
-    if (!s->server.capture->enqueue(header)) {
-        rules::unqueue(header);
-        return result::noMemory;
-    }
+    handle = adopt(std::move(opening));
     return result::ok;
 }
 
@@ -181,12 +146,6 @@ MmResult ServerWaveIn::halt(OpenStream& s)
     return result::ok;
 }
 
-MmResult ServerWaveIn::stop(Handle handle)
-{
-    OpenStream* s = find(handle);
-    return s ? halt(*s) : result::invalidHandle;
-}
-
 MmResult ServerWaveIn::reset(Handle handle)
 {
     OpenStream* s = find(handle);
@@ -203,13 +162,8 @@ MmResult ServerWaveIn::close(Handle handle)
     OpenStream* s = find(handle);
     if (!s)
         return result::invalidHandle;
-    if (!s->server.capture->shutGate(gateTime))
-        return result::error;
-    if (s->server.capture->hasQueued()) {
-        if (s->started)
-            s->server.capture->openGate();
-        return result::stillPlaying;  // reset first: the device still owns buffers
-    }
+    if (MmResult r = mayClose(*s, gateTime); r != result::ok)
+        return r;
     m_session->close(s->server);
     m_open.reset();
     return result::ok;

@@ -11,15 +11,14 @@
 // and came back is found again without restarting the program.
 #include <wavein/capture_stream.h>
 #include <wavein/control_thread.h>
-#include <wavein/device_rules.h>
 #include <wavein/portaudio_session.h>
 #include <wavein/quiet_backends.h>
 #include <wavein/server_wavein.h>
+#include <wavein/single_stream_wavein.h>
 #include <wavein/wait_scale.h>
 
 #include <algorithm>
 #include <mutex>
-#include <optional>
 
 namespace wavein {
 
@@ -67,7 +66,7 @@ struct OpenStream {
     bool abandoned = false;  // the library stopped answering for it
 };
 
-class SystemWaveIn final : public WaveInApi {
+class SystemWaveIn final : public SingleStreamWaveIn<OpenStream> {
 public:
     SystemWaveIn() : m_backend(Backend::shared()) {}
     ~SystemWaveIn() override;
@@ -75,26 +74,20 @@ public:
     uint32_t getNumDevs() override;
     MmResult getDevCaps(uint32_t device, WaveInCaps& caps) override;
     MmResult open(Handle& handle, uint32_t device, const WaveFormat& format) override;
-    MmResult prepareHeader(Handle handle, WaveHeader& header) override;
-    MmResult unprepareHeader(Handle handle, WaveHeader& header) override;
-    MmResult addBuffer(Handle handle, WaveHeader& header) override;
     MmResult start(Handle handle) override;
-    MmResult stop(Handle handle) override;
     MmResult reset(Handle handle) override;
     MmResult close(Handle handle) override;
     StreamState streamState(Handle handle) override;
 
 private:
-    OpenStream* find(Handle handle);
+    CaptureStream& captureOf(OpenStream& s) override { return *s.capture; }
+    MmResult halt(OpenStream& s) override;
     void list();
-    MmResult halt(OpenStream& s);
     void release();
 
     std::shared_ptr<Backend> m_backend;
     std::vector<InputDevice> m_listing;  // the devices as the program last saw them
     bool m_listed = false;
-    std::optional<OpenStream> m_open;
-    Handle m_lastHandle = 0;
 };
 
 SystemWaveIn::~SystemWaveIn()
@@ -103,11 +96,6 @@ SystemWaveIn::~SystemWaveIn()
         m_open->capture->shutGate(answerTime);
         release();
     }
-}
-
-OpenStream* SystemWaveIn::find(Handle handle)
-{
-    return m_open && handle != 0 && m_open->handle == handle ? &*m_open : nullptr;
 }
 
 void SystemWaveIn::list()
@@ -148,10 +136,8 @@ MmResult SystemWaveIn::getDevCaps(uint32_t device, WaveInCaps& caps)
 
 MmResult SystemWaveIn::open(Handle& handle, uint32_t device, const WaveFormat& format)
 {
-    if (m_open)
-        return result::allocated;  // one stream per device object
-    if (!rules::isMono16BitPcm(format))
-        return result::badFormat;
+    if (MmResult r = mayOpen(format); r != result::ok)
+        return r;
     auto& backend = *m_backend;
     if (!backend.control.waitIdle(answerTime))
         return result::allocated;  // an earlier stream is still being released
@@ -189,35 +175,9 @@ MmResult SystemWaveIn::open(Handle& handle, uint32_t device, const WaveFormat& f
     if (outcome->result != result::ok)
         return outcome->result;
 
-    opening.handle = ++m_lastHandle;
     opening.stream = outcome->stream;
-    m_open = std::move(opening);
+    handle = adopt(std::move(opening));
     ++backend.openStreams;
-    handle = m_open->handle;
-    return result::ok;
-}
-
-MmResult SystemWaveIn::prepareHeader(Handle handle, WaveHeader& header)
-{
-    return find(handle) ? rules::prepare(header) : result::invalidHandle;
-}
-
-MmResult SystemWaveIn::unprepareHeader(Handle handle, WaveHeader& header)
-{
-    return find(handle) ? rules::unprepare(header) : result::invalidHandle;
-}
-
-MmResult SystemWaveIn::addBuffer(Handle handle, WaveHeader& header)
-{
-    OpenStream* s = find(handle);
-    if (!s)
-        return result::invalidHandle;
-    if (MmResult r = rules::enqueue(header); r != result::ok)
-        return r;
-    if (!s->capture->enqueue(header)) {
-        rules::unqueue(header);
-        return result::noMemory;
-    }
     return result::ok;
 }
 
@@ -243,7 +203,6 @@ MmResult SystemWaveIn::start(Handle handle)
     return started.value_or(result::error);
 }
 
-// Keeps the callback away from the buffers and stops the stream.
 MmResult SystemWaveIn::halt(OpenStream& s)
 {
     if (!s.capture->shutGate(answerTime))
@@ -263,12 +222,6 @@ MmResult SystemWaveIn::halt(OpenStream& s)
     return stopped.value_or(result::ok);
 }
 
-MmResult SystemWaveIn::stop(Handle handle)
-{
-    OpenStream* s = find(handle);
-    return s ? halt(*s) : result::invalidHandle;
-}
-
 MmResult SystemWaveIn::reset(Handle handle)
 {
     OpenStream* s = find(handle);
@@ -286,13 +239,8 @@ MmResult SystemWaveIn::close(Handle handle)
     OpenStream* s = find(handle);
     if (!s)
         return result::invalidHandle;
-    if (!s->capture->shutGate(answerTime))
-        return result::error;
-    if (s->capture->hasQueued()) {
-        if (s->started)
-            s->capture->openGate();
-        return result::stillPlaying;  // reset first: the device still owns buffers
-    }
+    if (MmResult r = mayClose(*s, answerTime); r != result::ok)
+        return r;
     if (s->abandoned || m_backend->control.overran()) {
         release();
         return result::ok;  // the program has let go; the library's part follows when it answers
