@@ -22,9 +22,14 @@ desk_start_sound() {
     export PULSE_SERVER=unix:$desk/run/native HOME=$desk
     for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
     pactl set-default-source t.monitor
-    # The null sink clocks the player at real-time pace.
+    # The null sink clocks the player at real-time pace, in blocks as long as
+    # the player's latency: paplay asks for 2 s unless DESK_PLAYER_LATENCY_MSEC
+    # sets what a desktop's player or PipeWire's quantum would (about 20 ms),
+    # and a new recording on the monitor waits out the block in flight.
     sox -n -r 44100 -c 1 -b 16 "$desk/sweep.wav" synth "${1:-10}" sine 100-15000 vol 0.5
-    (while true; do paplay -d t "$desk/sweep.wav" 2>/dev/null || sleep 1; done) &
+    local latency=()
+    [ -z "${DESK_PLAYER_LATENCY_MSEC:-}" ] || latency=(--latency-msec="$DESK_PLAYER_LATENCY_MSEC")
+    (while true; do paplay "${latency[@]}" -d t "$desk/sweep.wav" 2>/dev/null || sleep 1; done) &
     desk_pids+=($!)
 }
 

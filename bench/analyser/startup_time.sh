@@ -14,6 +14,9 @@ program=$build/bin/vellarin
 [ -x "$program" ] || { echo "no $program: build the vellarin target first" >&2; exit 1; }
 
 source "$here/sound_desk.sh"
+# A player at a desktop's latency, so the monitor's first block is not
+# paplay's own 2 s (DESK_PLAYER_LATENCY_MSEC= on the command line measures that).
+export DESK_PLAYER_LATENCY_MSEC=${DESK_PLAYER_LATENCY_MSEC-20}
 desk_start_sound 4
 desk_start_display
 export XDG_CONFIG_HOME=$desk/config VELLARIN_FIRST_TRACE_MARK=1
