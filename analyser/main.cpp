@@ -115,7 +115,9 @@ int main(int argc, char* argv[])
     if (launch.options.listDevices) {
         const QCoreApplication core(argc, argv);
         QTextStream out(stdout);
-        vellarin::printDeviceList(*wavein::createSystemWaveIn(launch.options.backend), out);
+        // An empty list is an answer too; the terminal hears why, a script's pipe stays clean.
+        if (vellarin::printDeviceList(*wavein::createSystemWaveIn(launch.options.backend), out) == 0)
+            QTextStream(stderr) << "vellarin: no input sources: no sound server answers and no sound device was found\n";
         return 0;
     }
 

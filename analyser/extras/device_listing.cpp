@@ -2,13 +2,15 @@
 
 namespace vellarin {
 
-void printDeviceList(wavein::WaveInApi& waveIn, QTextStream& out)
+uint32_t printDeviceList(wavein::WaveInApi& waveIn, QTextStream& out)
 {
-    for (uint32_t device = 0, count = waveIn.getNumDevs(); device < count; ++device) {
+    const uint32_t count = waveIn.getNumDevs();
+    for (uint32_t device = 0; device < count; ++device) {
         wavein::WaveInCaps caps;
         if (waveIn.getDevCaps(device, caps) == wavein::result::ok)
             out << device << '\t' << caps.productName << '\t' << caps.serverName << '\n';
     }
+    return count;
 }
 
 }  // namespace vellarin

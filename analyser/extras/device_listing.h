@@ -9,6 +9,7 @@ namespace vellarin {
 
 // One line a source: its number, a tab, its name, a tab, the sound server's
 // name for it (empty for the default source and for devices over ALSA).
-void printDeviceList(wavein::WaveInApi& waveIn, QTextStream& out);
+// Returns how many there are.
+uint32_t printDeviceList(wavein::WaveInApi& waveIn, QTextStream& out);
 
 }  // namespace vellarin

@@ -15,6 +15,9 @@ private slots:
         QTest::newRow("help") << QStringList{"--help"} << 0 << "Usage: " << "";
         QTest::newRow("version") << QStringList{"--version"} << 0 << "vellarin " << "";
         QTest::newRow("check, offscreen") << QStringList{"--check"} << 0 << "chart: created\n" << "";
+        QTest::newRow("sources, no server answering") << QStringList{"--list-devices", "--backend", "server"} << 0 << ""
+                                                      << "vellarin: no input sources: no sound server answers and no "
+                                                         "sound device was found\n";
         QTest::newRow("unknown option") << QStringList{"--bogus"} << 2 << ""
                                         << "vellarin: Unknown option 'bogus'. (vellarin --help lists the options)\n";
         QTest::newRow("stray argument") << QStringList{"--help", "now"} << 2 << ""
@@ -31,6 +34,8 @@ private slots:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(QString::fromLatin1(name));
+        // No sound server answers at this address, whatever runs on the machine.
+        environment.insert("PULSE_SERVER", "unix:/nonexistent/native");
         // Under AddressSanitizer the FFT module, unloaded with the window,
         // leaves FFTW's own allocations behind it; the check's answer is
         // what is tested here.
