@@ -269,34 +269,39 @@ std::optional<RegistryDocument> ComponentRegistry::load(QString& problem) const
     return document;
 }
 
+namespace {
+
+// What a lookup may use of a registry: nothing of one that cannot be read,
+// and no entry whose module path is not absolute; each passed over with a warning.
+template <class Entry>
+std::vector<Entry> usableEntries(const QString& path, const std::optional<RegistryDocument>& document,
+                                 const QString& problem, std::vector<Entry> (RegistryDocument::*entries)() const,
+                                 QUuid Entry::*id)
+{
+    if (!document) {
+        warn(path + QStringLiteral(": ignored: ") + problem);
+        return {};
+    }
+    std::vector<Entry> out = ((*document).*entries)();
+    std::erase_if(out, [&](const Entry& r) { return !absoluteOrWarn(path, r.modulePath, r.*id); });
+    return out;
+}
+
+}  // namespace
+
 std::vector<ClassRegistration> ComponentRegistry::classes() const
 {
     QString problem;
     const std::optional<RegistryDocument> document = load(problem);
-    if (!document) {
-        warn(m_path + QStringLiteral(": ignored: ") + problem);
-        return {};
-    }
-    std::vector<ClassRegistration> out;
-    for (ClassRegistration& r : document->classes())
-        if (absoluteOrWarn(m_path, r.modulePath, r.classId))
-            out.push_back(std::move(r));
-    return out;
+    return usableEntries(m_path, document, problem, &RegistryDocument::classes, &ClassRegistration::classId);
 }
 
 std::vector<TypeLibraryRegistration> ComponentRegistry::typeLibraries() const
 {
     QString problem;
     const std::optional<RegistryDocument> document = load(problem);
-    if (!document) {
-        warn(m_path + QStringLiteral(": ignored: ") + problem);
-        return {};
-    }
-    std::vector<TypeLibraryRegistration> out;
-    for (TypeLibraryRegistration& r : document->typeLibraries())
-        if (absoluteOrWarn(m_path, r.modulePath, r.libraryId))
-            out.push_back(std::move(r));
-    return out;
+    return usableEntries(m_path, document, problem, &RegistryDocument::typeLibraries,
+                         &TypeLibraryRegistration::libraryId);
 }
 
 std::optional<ClassRegistration> ComponentRegistry::findClass(const QUuid& classId) const

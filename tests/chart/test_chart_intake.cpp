@@ -3,30 +3,13 @@
 // fading, digital lanes, event marks, channel selection, legends and input
 // that must be ignored. Charts are 101 pixels high unless said otherwise, so
 // that data value 16384 lands on row 25, 0 on row 50 and -16384 on row 75.
+#include "allocation_limit.h"
 #include "test_chart_render_host.h"
 
 #include <QScreen>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 
 using namespace charttest;
-
-// Allocations at least this large fail while a test asks so: the chart must
-// cope with running short of memory in the middle of a data call.
-static std::atomic<size_t> refuseFrom{SIZE_MAX};
-
-void* operator new(size_t size)
-{
-    if (size >= refuseFrom.load(std::memory_order_relaxed))
-        throw std::bad_alloc();
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
 
 namespace {
 

@@ -1,34 +1,13 @@
 // The chart's saved settings: the byte-stream record, the name-keyed form,
 // reset, and what loading damaged records does.
+#include "allocation_limit.h"
 #include "test_chart_core_host.h"
 
 #include <QRandomGenerator>
 
-#include <atomic>
 #include <cmath>
-#include <cstdlib>
-#include <new>
 
 using namespace charttest;
-
-// Allocations at least this large fail while a test asks so: a record may
-// ask for surfaces the memory cannot hold.
-static std::atomic<size_t> refuseFrom{SIZE_MAX};
-
-void* operator new(size_t size)
-{
-    if (size >= refuseFrom.load(std::memory_order_relaxed))
-        throw std::bad_alloc();
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-// Under AddressSanitizer the array forms do not come through the ones above.
-void* operator new[](size_t size) { return operator new(size); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
 
 namespace {
 
