@@ -6,6 +6,7 @@
 #include <interfaces/class_ids.h>
 
 #include <algorithm>
+#include <cmath>
 
 using namespace automation;
 
@@ -32,8 +33,9 @@ bool CTrazelCtrl::resizeWindow(int width, int height)
     // A hidden window gets its resize event only when shown; the chart
     // takes the new size now.
     const QSize before = m_widget->size();
-    m_widget->resize(width, height);
-    if (resizeChart(m_widget->width(), m_widget->height()))
+    m_widget->resize(m_widget->logicalSize(QSize(width, height)));
+    const QSize pixels = m_widget->deviceSize();
+    if (resizeChart(pixels.width(), pixels.height()))
         return true;
     m_widget->resize(before);
     return false;
@@ -41,12 +43,16 @@ bool CTrazelCtrl::resizeWindow(int width, int height)
 
 QSize CTrazelCtrl::windowSize() const
 {
-    return m_widget ? m_widget->size() : QSize(state.ChartWidth, state.ChartHeight);
+    return m_widget ? m_widget->deviceSize() : QSize(state.ChartWidth, state.ChartHeight);
 }
 
 QPoint CTrazelCtrl::windowDpi() const
 {
-    return m_widget ? QPoint(m_widget->logicalDpiX(), m_widget->logicalDpiY()) : QPoint(96, 96);
+    // Device pixels per inch, as the chart counts its size in them.
+    if (!m_widget)
+        return QPoint(96, 96);
+    const qreal ratio = m_widget->devicePixelRatioF();
+    return QPoint(int(std::lround(m_widget->logicalDpiX() * ratio)), int(std::lround(m_widget->logicalDpiY() * ratio)));
 }
 
 std::span<const QUuid> CTrazelCtrl::propertyPages() const

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QResizeEvent>
 
+#include <cmath>
 #include <optional>
 
 namespace trazel {
@@ -19,10 +20,41 @@ TrazelWidget::TrazelWidget(ChartPicture& picture, ChartMouse& mouse, ResizeHandl
 {
     // The window image covers every pixel; nothing underneath needs painting.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_picture.windowPartChanged = [this](const QRegion& part) { update(part); };
+    m_picture.windowPartChanged = [this](const QRegion& part) {
+        QRegion logical;
+        for (const QRect& r : part)
+            logical += logicalRect(r);
+        update(logical);
+    };
 }
 
 TrazelWidget::~TrazelWidget() { m_picture.windowPartChanged = nullptr; }
+
+QSize TrazelWidget::deviceSize() const
+{
+    const qreal ratio = devicePixelRatioF();
+    return {int(std::lround(width() * ratio)), int(std::lround(height() * ratio))};
+}
+
+QSize TrazelWidget::logicalSize(QSize devicePixels) const
+{
+    const qreal ratio = devicePixelRatioF();
+    return {int(std::ceil(devicePixels.width() / ratio)), int(std::ceil(devicePixels.height() / ratio))};
+}
+
+QPoint TrazelWidget::devicePoint(QPointF logical) const
+{
+    const qreal ratio = devicePixelRatioF();
+    return {int(std::floor(logical.x() * ratio)), int(std::floor(logical.y() * ratio))};
+}
+
+QRect TrazelWidget::logicalRect(const QRect& devicePixels) const
+{
+    const qreal ratio = devicePixelRatioF();
+    const int left = int(std::floor(devicePixels.left() / ratio)), top = int(std::floor(devicePixels.top() / ratio));
+    const int right = int(std::ceil((devicePixels.right() + 1) / ratio)), bottom = int(std::ceil((devicePixels.bottom() + 1) / ratio));
+    return {left, top, right - left, bottom - top};
+}
 
 void TrazelWidget::paintEvent(QPaintEvent* event)
 {
@@ -30,18 +62,24 @@ void TrazelWidget::paintEvent(QPaintEvent* event)
     if (image.isNull())
         return;
     QPainter painter(this);
+    // In device pixels, so the picture lands pixel for pixel, unscaled.
+    const qreal ratio = devicePixelRatioF();
+    painter.scale(1 / ratio, 1 / ratio);
     // Rectangle by rectangle, each its own clip: a plain copy, where drawing
     // through the whole region's clip would blend span by span.
-    for (const QRect& part : event->region()) {
+    for (const QRect& logical : event->region()) {
+        const QRect part = QRect(devicePoint(logical.topLeft()), devicePoint(logical.bottomRight() + QPoint(1, 1)) - QPoint(1, 1));
         painter.setClipRect(part);
         painter.drawImage(part.topLeft(), image, part);
     }
 }
 
-void TrazelWidget::resizeEvent(QResizeEvent* event)
+void TrazelWidget::resizeEvent(QResizeEvent*)
 {
-    if (m_onResize)
-        m_onResize(event->size().width(), event->size().height());
+    if (m_onResize) {
+        const QSize pixels = deviceSize();
+        m_onResize(pixels.width(), pixels.height());
+    }
 }
 
 namespace {
@@ -63,16 +101,16 @@ std::optional<MouseButton> chartButton(Qt::MouseButton button)
 void TrazelWidget::mousePressEvent(QMouseEvent* event)
 {
     if (const auto button = chartButton(event->button()))
-        m_mouse.buttonDown(*button, event->position().toPoint());
+        m_mouse.buttonDown(*button, devicePoint(event->position()));
 }
 
 void TrazelWidget::mouseReleaseEvent(QMouseEvent* event)
 {
     if (const auto button = chartButton(event->button()))
-        m_mouse.buttonUp(*button, event->position().toPoint());
+        m_mouse.buttonUp(*button, devicePoint(event->position()));
 }
 
-void TrazelWidget::mouseMoveEvent(QMouseEvent* event) { m_mouse.pointerMoved(event->position().toPoint()); }
+void TrazelWidget::mouseMoveEvent(QMouseEvent* event) { m_mouse.pointerMoved(devicePoint(event->position())); }
 
 void TrazelWidget::mouseDoubleClickEvent(QMouseEvent* event)
 {

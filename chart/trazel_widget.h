@@ -1,6 +1,11 @@
 #pragma once
 // The chart's window: shows the picture's window image, reports its client
 // size to the control and hands the mouse to the chart's mouse handling.
+//
+// The chart counts device pixels: on a screen of two device pixels to the
+// logical one its picture has twice the columns and rows, one pixel of a
+// trace or a grid line is one device pixel, and pointer positions and
+// repainted parts are converted at this one border.
 #include <QWidget>
 
 #include <functional>
@@ -18,6 +23,11 @@ public:
     TrazelWidget(ChartPicture& picture, ChartMouse& mouse, ResizeHandler onResize);
     ~TrazelWidget() override;
 
+    // The client size in device pixels, and a size in device pixels as the
+    // logical size that covers it.
+    QSize deviceSize() const;
+    QSize logicalSize(QSize devicePixels) const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -30,6 +40,9 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    QPoint devicePoint(QPointF logical) const;
+    QRect logicalRect(const QRect& devicePixels) const;
+
     ChartPicture& m_picture;
     ChartMouse& m_mouse;
     ResizeHandler m_onResize;

@@ -1,6 +1,9 @@
 #pragma once
 // The widget a host embeds: shows the picture at its own size and reports
-// where the pointer is.
+// where the pointer is. The picture counts device pixels, one stored pixel to
+// each pixel of the screen, so a ratio of two device pixels to the logical
+// one doubles its lines' length and its history, and the pointer is reported
+// in the same pixels.
 #include <QWidget>
 
 #include <functional>
@@ -23,6 +26,9 @@ public:
     // line and the ground it uncovered.
     void showLine(const LineChange& change);
 
+    // The widget's size in device pixels.
+    QSize deviceSize() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -30,6 +36,10 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    QPoint devicePoint(QPointF logical) const;
+    QRect deviceRect(const QRect& logical) const;
+    QRect logicalRect(const QRect& devicePixels) const;
+
     WaterfallPicture& m_picture;
     PointerHandler m_onPointer;
 };
