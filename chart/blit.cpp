@@ -102,20 +102,19 @@ void shiftLeft(QImage& surface, int by)
     }
 }
 
-void blendSurface(QImage& target, const QImage& source, int opacity)
+void blendColour(QImage& target, QRgb colour, int opacity)
 {
-    if (!sameShape(target, source))
+    if (target.isNull())
         return;
     const uint32_t a = uint32_t(opacity & 0xFF), keep = 255 - a;
     uint32_t* t = pixels(target);
-    const uint32_t* s = pixels(source);
     const qsizetype count = pixelCount(target);
     for (qsizetype i = 0; i < count; ++i) {
         // Rounded to the nearest level per byte; the alpha byte stays opaque.
         uint32_t out = 0xFF000000u;
         for (int shift = 0; shift < 24; shift += 8) {
-            const uint32_t sb = (s[i] >> shift) & 0xFF, tb = (t[i] >> shift) & 0xFF;
-            out |= ((sb * a + tb * keep + 127) / 255) << shift;
+            const uint32_t cb = (colour >> shift) & 0xFF, tb = (t[i] >> shift) & 0xFF;
+            out |= ((cb * a + tb * keep + 127) / 255) << shift;
         }
         t[i] = out;
     }

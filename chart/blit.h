@@ -18,7 +18,7 @@ void andSurfacesInto(QImage& target, QImage& copy, const QImage& a, const QImage
 // Moves every row `by` pixels to the left; the columns freed on the right keep
 // their old pixels for the caller to clear.
 void shiftLeft(QImage& surface, int by);
-// target = alpha x source + (1 - alpha) x target per colour byte, alpha = opacity / 255.
-void blendSurface(QImage& target, const QImage& source, int opacity);
+// target = alpha x colour + (1 - alpha) x target per colour byte, alpha = opacity / 255.
+void blendColour(QImage& target, QRgb colour, int opacity);
 
 }  // namespace trazel

@@ -37,7 +37,7 @@ QImage newSurface(int width, int height)
 bool ChartPicture::resize(int width, int height)
 {
     // The old surfaces go only once all the new ones are had.
-    QImage surfaces[5];
+    QImage surfaces[4];
     for (QImage& surface : surfaces)
         if (surface = newSurface(width, height); surface.isNull())
             return false;
@@ -51,8 +51,7 @@ bool ChartPicture::resize(int width, int height)
     DisplayImage = std::move(surfaces[0]);
     TraceLayer = std::move(surfaces[1]);
     GridOverlay = std::move(surfaces[2]);
-    FadeSurface = std::move(surfaces[3]);
-    m_window = std::move(surfaces[4]);
+    m_window = std::move(surfaces[3]);
     m_ink = std::move(ink);
     m_stale = std::move(stale);
     return true;
@@ -62,7 +61,7 @@ void ChartPicture::redraw(TrazelState& state)
 {
     if (!hasSurfaces())
         return;
-    drawStaticPicture(state, {DisplayImage, TraceLayer, GridOverlay, FadeSurface});
+    drawStaticPicture(state, {DisplayImage, TraceLayer, GridOverlay});
     m_ink.noteAll();
     m_stale.noteAll();
     showOnWindow(GridOverlay);
@@ -144,7 +143,8 @@ void ChartPicture::restartTraceLayer(const TrazelState& s)
     if (s.ScrollMode || !s.SumWaveforms) {
         clearInk(backgroundOf(s));
     } else if (s.Persist > 0) {
-        blendSurface(TraceLayer, FadeSurface, s.Persist % 256);
+        // Old sweeps fade toward the background by Persist.
+        blendColour(TraceLayer, backgroundOf(s), s.Persist % 256);
         m_ink.noteAll();
     }
     // Summing without Persist draws the new sweep over the old ones.

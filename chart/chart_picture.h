@@ -1,5 +1,5 @@
 #pragma once
-// The chart's pixels: the four surfaces it composes its picture from, and the
+// The chart's pixels: the three surfaces it composes its picture from, and the
 // image its window shows. The control decides when to resize, redraw and
 // plot; this class does the drawing.
 #include "figure.h"
@@ -57,7 +57,6 @@ public:
     QImage DisplayImage;
     QImage TraceLayer;
     QImage GridOverlay;
-    QImage FadeSurface;
 
 private:
     // Makes room for `columns` new columns: shifts and clears in scroll mode,

@@ -150,8 +150,6 @@ void drawStaticPicture(const TrazelState& s, Surfaces surfaces)
     drawHorizontalGrid(s, overlay);
     drawVerticalGrid(s, overlay);
     drawAuxCrossHair(s, overlay);
-
-    Raster(surfaces.fade).fill(background);
 }
 
 }  // namespace trazel

@@ -13,11 +13,10 @@ struct Surfaces {
     QImage& display;
     QImage& traces;
     QImage& overlay;
-    QImage& fade;
 };
 
-// Builds the display image, the trace layer's background, the white grid
-// overlay and the fade surface, all of the state's size.
+// Builds the display image, the trace layer's background and the white grid
+// overlay, all of the state's size.
 void drawStaticPicture(const TrazelState& state, Surfaces surfaces);
 
 }  // namespace trazel
