@@ -1,16 +1,26 @@
 // The chart on a screen of two device pixels to the logical one: its picture
 // is drawn at the screen's own resolution, so a one-pixel trace or grid line
 // is one device pixel wide, not a logical pixel enlarged to two, and Xmax
-// counts the device pixels across.
+// counts the device pixels across, as does the cross-hair under the pointer.
 #include "test_chart_render_host.h"
 
 #include <QApplication>
+#include <QMouseEvent>
 
 using namespace charttest;
 
 namespace {
 
 constexpr int logicalWidth = 200, logicalHeight = 51;  // 400 x 102 device pixels
+
+struct CrossHairLog : EventSink {
+    QList<int32_t> offsets;
+    void onEvent(DispId event, std::span<const Variant> args) override
+    {
+        if (event == trazel::eventid::CrossHair && args.size() == 1)
+            offsets << asLong(args[0]);
+    }
+};
 
 }  // namespace
 
@@ -28,6 +38,30 @@ private slots:
         QCOMPARE(chart.put(id::Xmax, int32_t(300)), hr::ok);
         QCOMPARE(chart.number(id::Xmax), 300);
         QCOMPARE(chart.widget().width(), 150);
+    }
+
+    // The cross-hair names the device column under the pointer, the column
+    // the host's line put there.
+    void crossHairNamesTheDeviceColumn_data()
+    {
+        QTest::addColumn<qreal>("logicalX");
+        QTest::addColumn<int32_t>("column");
+        QTest::newRow("first half of a logical pixel") << 30.25 << 60;
+        QTest::newRow("second half of a logical pixel") << 30.5 << 61;
+        QTest::newRow("last column") << 199.75 << 399;
+    }
+    void crossHairNamesTheDeviceColumn()
+    {
+        QFETCH(qreal, logicalX);
+        QFETCH(int32_t, column);
+        PictureHost chart(logicalWidth, logicalHeight);
+        CrossHairLog log;
+        chart.object->connectionPoint()->advise(&log);
+        const QPointF at(logicalX, 10);
+        QMouseEvent press(QEvent::MouseButtonPress, at, chart.widget().mapToGlobal(at), Qt::RightButton, Qt::RightButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(&chart.widget(), &press);
+        QCOMPARE(log.offsets, QList<int32_t>{column});
     }
 
     // Where the lines cross a probe: along a column (rows hit) or along a row (columns hit).
