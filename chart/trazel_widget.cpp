@@ -58,6 +58,10 @@ QRect TrazelWidget::logicalRect(const QRect& devicePixels) const
 
 void TrazelWidget::paintEvent(QPaintEvent* event)
 {
+    // A window moved to a screen of another density keeps its logical size
+    // and gets no resize event; the picture follows the device size here.
+    if (const QSize pixels = deviceSize(); m_onResize && m_picture.windowImage().size() != pixels)
+        m_onResize(pixels.width(), pixels.height());
     const QImage& image = m_picture.windowImage();
     if (image.isNull())
         return;
