@@ -25,7 +25,7 @@ inline constexpr Cosines flatTop = {0.21557895, 0.41663158, 0.277263158, 0.08357
 // Periodic cosine-sum window divided by its coherent gain (a0).
 inline std::vector<double> window(const Cosines& a, int n)
 {
-    std::vector<double> w(size_t(n));
+    std::vector<double> w(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
         double v = 0;
         for (size_t k = 0; k < a.size(); ++k)
