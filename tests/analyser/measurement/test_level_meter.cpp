@@ -44,7 +44,7 @@ private slots:
         QTest::newRow("A, Slow, 250 Hz") << int(Weighting::a) << int(TimeWeighting::slow) << 250.0 << 44100.0;
         QTest::newRow("C, Fast, 63 Hz") << int(Weighting::c) << int(TimeWeighting::fast) << 63.0 << 48000.0;
         // Sample peaks: enough samples per period that they meet the crest.
-        QTest::newRow("A, Slow, 125 Hz at 8 kHz") << int(Weighting::a) << int(TimeWeighting::slow) << 125.0 << 8000.0;
+        QTest::newRow("A, Slow, 125 Hz at 22.05 kHz") << int(Weighting::a) << int(TimeWeighting::slow) << 125.0 << 22050.0;
     }
 
     // A steady sine's RMS is 3.01 dB under its peak, and reads its level
