@@ -87,7 +87,6 @@ bool validUtf8(const unsigned char* p, const unsigned char* end)
 }
 
 bool blank(char c) { return c == ' ' || c == '\t'; }
-bool separator(char c) { return blank(c) || c == ',' || c == ';'; }
 
 // A number in the C locale's form, whatever the program's locale; a leading
 // '+' allowed. Leaves `p` after it.
@@ -144,10 +143,10 @@ CorrectionFileResult parseCorrectionFile(QByteArrayView text)
         const char* q = line.data();
         const char* const qEnd = q + line.size();
         MicrophoneCorrection::Point point;
-        const bool read = readNumber(q, qEnd, point.hz) && q < qEnd && separator(*q);
-        while (read && q < qEnd && separator(*q))
+        const bool read = readNumber(q, qEnd, point.hz) && q < qEnd && blank(*q);
+        while (read && q < qEnd && blank(*q))
             ++q;
-        if (!read || !readNumber(q, qEnd, point.db) || (q < qEnd && !separator(*q) && *q != '#')) {
+        if (!read || !readNumber(q, qEnd, point.db) || (q < qEnd && !blank(*q) && *q != '#')) {
             QString shown = QString::fromUtf8(line.first(std::min<qsizetype>(line.size(), 40)));
             if (line.size() > 40)
                 shown += u'\x2026';

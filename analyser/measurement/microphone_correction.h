@@ -1,7 +1,7 @@
 #pragma once
 // A microphone's correction file: its response as text lines "frequency dB"
-// (blank lines and # comments allowed, further columns such as phase left
-// aside), with an optional first line "*1000Hz -38.6" giving its
+// (separated by blanks, numbers with a decimal point; blank lines and #
+// comments allowed, further columns such as phase left aside), with an optional first line "*1000Hz -38.6" giving its
 // sensitivity, which is kept to be shown and never applied (the interface's
 // gain is unknown). The response is taken off the measured levels, read
 // between its points by linear interpolation over log frequency and held
