@@ -44,8 +44,16 @@ CalibrationLook lookAtSpectrum(std::span<const double> power, int32_t fftSize, d
     for (size_t k = 1; k < bins; ++k)  // bin 0 is the input's offset, not a tone
         if (power[k] > power[peak] || peak == 0)
             peak = k;
+    // The flat top's main lobe spans +-5 bins; the centre of the power of the
+    // bins around the peak places the tone within a fraction of a bin.
+    double centre = 0.0, weight = 0.0;
+    for (size_t k = peak > 4 ? peak - 4 : 1; peak && k <= std::min(peak + 4, bins - 1); ++k) {
+        centre += double(k) * power[k];
+        weight += power[k];
+    }
+    const double peakBin = weight > 0.0 ? centre / weight : double(peak);
     CalibrationLook look;
-    look.hz = peak && fftSize > 0 ? double(peak) * sampleRate / fftSize : 0.0;
+    look.hz = fftSize > 0 ? peakBin * sampleRate / fftSize : 0.0;
     look.levelDbfs = peak ? dbfsFromMeanSquare(power[peak]) : SilenceDb;
     look.clipped = clipped;
     look.seconds = seconds;
