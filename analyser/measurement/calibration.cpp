@@ -25,6 +25,11 @@ double SplCalibration::splFromDesignDb(double designDb, double hz) const
     return splFromDbfs(dbfsFromDesignDb(designDb), hz);
 }
 
+double SplCalibration::splFromSpectrumDesignDb(double designDb, double hz) const
+{
+    return splFromDesignDb(designDb - SineCrestDb, hz);
+}
+
 void SplCalibration::applyPerBin(int32_t fftSize, double sampleRate, std::span<double> gain) const
 {
     if (fftSize <= 0)

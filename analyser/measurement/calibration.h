@@ -27,6 +27,10 @@ struct SplCalibration {
         return dbfs + offsetDb - correction.responseDb(hz);
     }
     double splFromDesignDb(double designDb, double hz = 1000.0) const;
+    // A spectrum's bin level on the design's scale, which reads the amplitude
+    // of a sine peaking on the bin, as the dB SPL of that sine (its RMS): so
+    // the calibrator's tone reads the calibrator's level in the spectrum too.
+    double splFromSpectrumDesignDb(double designDb, double hz) const;
     // Per bin 0..N/2: the factor on power that makes dBFS read dB SPL (the
     // offset and the correction); multiplied into `gain`, which holds N/2 + 1
     // factors (all 1 for none, or a weighting's).

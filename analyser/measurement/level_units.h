@@ -10,6 +10,8 @@ namespace vellarin {
 
 inline constexpr double FullScale = 32767.0;
 inline constexpr double DesignFullScaleDb = 90.308733622833979;  // 20 log10(32767)
+// A sine's peak over its RMS: 20 log10(sqrt 2).
+inline constexpr double SineCrestDb = 3.0102999566398120;
 // Below every level worth showing; what silence reads instead of minus infinity.
 inline constexpr double SilenceDb = -200.0;
 

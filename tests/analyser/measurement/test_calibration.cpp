@@ -66,6 +66,8 @@ private slots:
                  qPrintable(QString::number(offset->offsetDb - (calibrator - toneDbfs))));
         SplCalibration spl{offset->offsetDb, {}, {}};
         QVERIFY(std::fabs(spl.splFromDbfs(toneDbfs) - calibrator) <= 0.05);
+        // The spectrum reads the tone's amplitude: 20 log10(amplitude) on the design's scale.
+        QVERIFY(std::fabs(spl.splFromSpectrumDesignDb(20 * std::log10(amplitude), hz) - calibrator) <= 0.05);
     }
 
     void refusal_data()
