@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <numeric>
 
 namespace vellarin {
@@ -13,13 +14,17 @@ constexpr double spanSeconds = 0.1;
 // The decimated copy runs near this rate; the notes it finds below
 // lowStageLimit are taken from it, the rest are searched at the full rate.
 constexpr double lowStageRate = 5000.0;
-constexpr double lowStageLimit = 400.0;
+constexpr double lowStageLimit = 250.0;
+// The share of the sound's power the copy must hold to be searched.
+constexpr double lowStageShare = 0.1;
 constexpr int32_t highStageWindow = 1024;
-constexpr double highStageLowest = 300.0;
+constexpr double highStageLowest = 230.0;
 // Of the key maxima, the first this near the highest is the period.
-constexpr double keyMaximumShare = 0.9;
-// The period is refined on a lag of up to this many periods.
-constexpr int32_t largestMultiple = 16;
+constexpr double keyMaximumShare = 0.8;
+// The period is refined on lags of this many periods, and its powers.
+constexpr int32_t multipleStep = 8;
+// The high pass's corner, for drifts slower than any note.
+constexpr double driftHertz = 12.0;
 // A mean square below one step of the sample scale is no sound.
 constexpr double quietest = 1.0;
 
@@ -38,6 +43,20 @@ float dot(const float* a, const float* b, int32_t length)
     for (float v : lane)
         sum += v;
     return sum;
+}
+
+// Each value becomes the sum of itself and the `length` - 1 before it
+// (`length` at most 16).
+void movingSum(std::vector<float>& v, int32_t length)
+{
+    float recent[16] = {};
+    const auto n = size_t(std::clamp(length, 1, 16));
+    double running = 0;
+    for (size_t i = 0; i < v.size(); ++i) {
+        running += double(v[i]) - recent[i % n];
+        recent[i % n] = v[i];
+        v[i] = float(running);
+    }
 }
 
 // The vertex of the parabola through (-1, a), (0, b), (1, c).
@@ -76,7 +95,7 @@ std::optional<PitchEstimator::Candidate> PitchEstimator::searchPeriod(std::span<
     // Key maxima: the highest point of each positive lobe after the first
     // fall below zero; a lobe cut off by the last lag has no known top.
     struct Key {
-        int32_t lag;
+        double lag;
         float value;
     };
     Key keys[64];
@@ -93,8 +112,12 @@ std::optional<PitchEstimator::Candidate> PitchEstimator::searchPeriod(std::span<
                 best = lag;
             ++lag;
         }
-        if (best < maxLag)
-            keys[count++] = {best, m_nsdf[size_t(best)]};
+        if (best < maxLag) {
+            // The lags are whole samples; the top of a narrow lobe lies between two.
+            const auto i = size_t(best);
+            const Vertex v = vertex(m_nsdf[i - 1], m_nsdf[i], m_nsdf[i + 1]);
+            keys[count++] = {best + v.offset, float(v.value)};
+        }
     }
     if (count == 0)
         return std::nullopt;
@@ -103,11 +126,9 @@ std::optional<PitchEstimator::Candidate> PitchEstimator::searchPeriod(std::span<
         highest = std::max(highest, keys[i].value);
     const Key* chosen = std::find_if(keys, keys + count,
                                      [&](const Key& k) { return k.value >= keyMaximumShare * highest; });
-    const auto i = size_t(chosen->lag);
-    const Vertex v = vertex(m_nsdf[i - 1], m_nsdf[i], m_nsdf[i + 1]);
-    if (v.value < PitchClarityThreshold)
+    if (chosen->value < PitchClarityThreshold)
         return std::nullopt;
-    return Candidate{chosen->lag + v.offset, v.value};
+    return Candidate{chosen->lag, chosen->value};
 }
 
 // The normalised square difference at `lag` over the newest `length` samples.
@@ -147,43 +168,62 @@ std::optional<Pitch> PitchEstimator::estimate(std::span<const int16_t> history, 
         return std::nullopt;
     const auto newest = history.last(size_t(spanSamples));
     const double mean = std::accumulate(newest.begin(), newest.end(), 0.0) / spanSamples;
+    // Less its mean and through a first-order high pass well below A0: an
+    // offset that drifts within the span (a decaying string's slow part)
+    // would otherwise hold the difference function above zero.
+    const double hold = 1.0 - 2.0 * std::numbers::pi * driftHertz / sampleRate;
     m_signal.resize(newest.size());
-    double power = 0;
+    double power = 0, previous = 0, out = 0;
     for (size_t i = 0; i < newest.size(); ++i) {
-        m_signal[i] = float(newest[i] - mean);
-        power += double(m_signal[i]) * m_signal[i];
+        const double x = newest[i] - mean;
+        out = x - previous + hold * out;
+        previous = x;
+        m_signal[i] = float(out);
+        power += out * out;
     }
     if (power < quietest * spanSamples)
         return std::nullopt;
+    // Gently smoothed ([1 2 1] / 4): partials near the Nyquist frequency make
+    // lobes too narrow for whole-sample lags to find their tops.
+    movingSum(m_signal, 2);
+    movingSum(m_signal, 2);
+    for (float& v : m_signal)
+        v *= 0.25f;
 
-    // Low notes: a copy at about 5 kHz through a triangular filter of twice
-    // the decimation, whose zeros fall on the copy's rate and its multiples.
+    // Low notes: a copy at about 5 kHz through four moving sums of the
+    // decimation's length, whose zeros fall on the copy's rate and its
+    // multiples, where what would fold onto the low partials lies.
     const auto factor = int32_t(sampleRate / lowStageRate);
     const double lowRate = sampleRate / factor;
-    m_smooth.assign(m_signal.size(), 0.0f);
-    float running = 0;
-    for (size_t i = 0; i < m_signal.size(); ++i) {
-        running += m_signal[i] - (i >= size_t(factor) ? m_signal[i - size_t(factor)] : 0.0f);
-        m_smooth[i] = running;
-    }
+    m_smooth = m_signal;
+    for (int pass = 0; pass < 4; ++pass)
+        movingSum(m_smooth, factor);
     m_decimated.clear();
-    running = 0;
-    for (size_t i = 0; i < m_smooth.size(); ++i) {
-        running += m_smooth[i] - (i >= size_t(factor) ? m_smooth[i - size_t(factor)] : 0.0f);
-        if (i >= size_t(2 * factor) && (m_smooth.size() - 1 - i) % size_t(factor) == 0)
-            m_decimated.push_back(running);
-    }
+    for (size_t i = m_smooth.size() - 1; i >= size_t(4 * factor); i -= size_t(factor))
+        m_decimated.push_back(m_smooth[i]);
+    std::reverse(m_decimated.begin(), m_decimated.end());
+
+    // When the copy holds little of the sound, its period is not the sound's.
+    double lowPower = 0;
+    for (float v : m_decimated)
+        lowPower += double(v) * v;
+    const double gain = std::pow(double(factor), 8.0);
+    const bool lowHeard = lowPower * factor / gain >= lowStageShare * power;
+
+    // High notes at the full rate on the newest samples; where none is
+    // found there, low ones on the copy.
     std::optional<double> period;  // in samples at the full rate
     int32_t radius = 2;
-    const auto lowMaxLag = int32_t(std::ceil(lowRate / (0.97 * LowestPitchHertz))) + 2;
-    if (auto low = searchPeriod(m_decimated, lowMaxLag); low && lowRate / low->lag <= lowStageLimit) {
-        period = low->lag * factor;
-        radius = factor / 4 + 2;
-    } else {
-        const int32_t window = std::min(highStageWindow, spanSamples);
-        const auto highMaxLag = int32_t(std::ceil(sampleRate / highStageLowest));
-        if (auto high = searchPeriod(std::span<const float>(m_signal).last(size_t(window)), highMaxLag))
-            period = high->lag;
+    const int32_t window = std::min(highStageWindow, spanSamples);
+    const auto highMaxLag = int32_t(std::ceil(sampleRate / highStageLowest));
+    if (auto high = searchPeriod(std::span<const float>(m_signal).last(size_t(window)), highMaxLag)) {
+        period = high->lag;
+    } else if (lowHeard) {
+        const auto lowMaxLag = int32_t(std::ceil(lowRate / (0.97 * LowestPitchHertz))) + 2;
+        if (auto low = searchPeriod(m_decimated, lowMaxLag); low && lowRate / low->lag <= lowStageLimit) {
+            period = low->lag * factor;
+            radius = factor / 2 + 2;
+        }
     }
     if (!period || sampleRate / *period > 1.03 * HighestPitchHertz || sampleRate / *period < 0.97 * LowestPitchHertz)
         return std::nullopt;
@@ -191,10 +231,14 @@ std::optional<Pitch> PitchEstimator::estimate(std::span<const int16_t> history, 
     auto best = refine(*period, 1, radius);
     if (!best || best->clarity < PitchClarityThreshold)
         return std::nullopt;
-    const int32_t multiple = std::clamp(int32_t(spanSamples / 2 / best->lag), 1, largestMultiple);
-    if (multiple > 1)
-        if (auto far = refine(best->lag, multiple, 3); far && far->clarity >= PitchClarityThreshold)
-            best = far;
+    // Each step looks a few times further, where a whole-sample lag is a
+    // smaller part of the lag, within the error the last step left.
+    for (int32_t multiple = multipleStep; multiple * best->lag <= spanSamples / 2; multiple *= multipleStep) {
+        const auto far = refine(best->lag, multiple, multipleStep / 2 + 1);
+        if (!far || far->clarity < PitchClarityThreshold)
+            break;
+        best = far;
+    }
     return Pitch{sampleRate / best->lag, best->clarity};
 }
 
