@@ -3,7 +3,6 @@
 #include "levels.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <numbers>
 
@@ -16,19 +15,6 @@ using Complex = std::complex<double>;
 
 // Cosine terms beyond this are not looked for: the flat top has four.
 constexpr int32_t maxTerms = 6;
-
-// Powers are sorted into buckets of 1/8 octave by their bit pattern (which
-// orders positive doubles), from 2^-64 to 2^64; the median's bucket is then
-// searched alone. A full sort per frame would cost more than the rest.
-constexpr int bucketShift = 49;  // keeps the exponent and 3 mantissa bits
-constexpr int64_t lowestBucket = int64_t(1023 - 64) << 3;
-constexpr int64_t bucketCount = int64_t(128) << 3;
-
-int64_t bucketOf(double power)
-{
-    return std::clamp(int64_t(std::bit_cast<uint64_t>(power) >> bucketShift) - lowestBucket, int64_t(0),
-                      bucketCount - 1);
-}
 
 // Brent's minimisation of a function of one variable on [a, b], from x.
 template <class F>
@@ -112,6 +98,7 @@ void PeakEstimator::prepare(std::span<const double> windowWeights)
     for (int32_t m = 1; m <= maxTerms; ++m)
         if (std::abs(g[size_t(maxTerms + m)]) > 1e-12 * largest || std::abs(g[size_t(maxTerms - m)]) > 1e-12 * largest)
             terms = m;
+    m_binTurn = {std::sin(pi / m_n), std::cos(pi / m_n)};
     for (int32_t m = -terms; m <= terms; ++m) {
         m_terms.push_back(g[size_t(m + maxTerms)] * std::polar(1.0, -pi * m / m_n));
         m_sinTerm.push_back(std::sin(pi * m / m_n));
@@ -121,10 +108,9 @@ void PeakEstimator::prepare(std::span<const double> windowWeights)
 
 // The transform of the window at x bins from a tone, with the phase of the
 // half-sample shift taken out: sin(pi x) times the sum of g_m / sin(pi (x + m) / N).
-Complex PeakEstimator::kernel(double x) const
+// Takes sin and cos of pi x and of pi x / N.
+Complex PeakEstimator::kernel(double s, double c, double sn, double cn) const
 {
-    const double s = std::sin(pi * x), c = std::cos(pi * x);
-    const double sn = std::sin(pi * x / m_n), cn = std::cos(pi * x / m_n);
     Complex sum = 0;
     for (size_t i = 0; i < m_terms.size(); ++i) {
         const double below = sn * m_cosTerm[i] + cn * m_sinTerm[i];
@@ -142,8 +128,23 @@ Complex PeakEstimator::kernel(double x) const
 double PeakEstimator::misfit(double f, int32_t first, Complex* amplitude) const
 {
     double aa = 0, bb = 0, ab = 0, ay = 0, by = 0, yy = 0;
+    // x = f - k and -f - k for the three bins k: a whole bin apart, so one
+    // sine and cosine each, stepped on by a bin's turn.
+    const double sf = std::sin(pi * f), cf = std::cos(pi * f);
+    const double startSign = first % 2 ? -1.0 : 1.0;
+    double snU = std::sin(pi * (f - first) / m_n), cnU = std::cos(pi * (f - first) / m_n);
+    double snV = std::sin(pi * (-f - first) / m_n), cnV = std::cos(pi * (-f - first) / m_n);
     for (int32_t j = 0; j < 3; ++j) {
-        const Complex u = kernel(f - (first + j)), v = kernel(-f - (first + j));
+        // sin(pi (f - k)) = (-1)^k sin(pi f); sin(pi (-f - k)) = -(-1)^k sin(pi f).
+        const double sign = j % 2 ? -startSign : startSign;
+        const Complex u = kernel(sign * sf, sign * cf, snU, cnU);
+        const Complex v = kernel(-sign * sf, sign * cf, snV, cnV);
+        const double nextU = snU * m_binTurn.cos - cnU * m_binTurn.sin;
+        cnU = cnU * m_binTurn.cos + snU * m_binTurn.sin;
+        snU = nextU;
+        const double nextV = snV * m_binTurn.cos - cnV * m_binTurn.sin;
+        cnV = cnV * m_binTurn.cos + snV * m_binTurn.sin;
+        snV = nextV;
         const Complex a = u + v, b = Complex(0, 1) * (u - v);
         const Complex& y = m_data[j];
         aa += std::norm(a);
@@ -167,23 +168,14 @@ double PeakEstimator::misfit(double f, int32_t first, Complex* amplitude) const
     return yy - p * ay - q * by;
 }
 
-double PeakEstimator::medianPower(int32_t bins)
+// Whether the median of the bins' powers lies at or below `power`: whether
+// at least half of them, the middle one included, do.
+bool PeakEstimator::medianAtMost(double power, int32_t bins) const
 {
-    m_histogram.assign(size_t(bucketCount), 0);
-    for (int32_t k = 0; k < bins; ++k)
-        ++m_histogram[size_t(bucketOf(m_power[size_t(k)]))];
-    const int32_t rank = (bins - 1) / 2;
     int32_t below = 0;
-    int64_t bucket = 0;
-    while (below + m_histogram[size_t(bucket)] <= rank)
-        below += m_histogram[size_t(bucket++)];
-    m_inBucket.clear();
     for (int32_t k = 0; k < bins; ++k)
-        if (bucketOf(m_power[size_t(k)]) == bucket)
-            m_inBucket.push_back(m_power[size_t(k)]);
-    const auto nth = m_inBucket.begin() + (rank - below);
-    std::nth_element(m_inBucket.begin(), nth, m_inBucket.end());
-    return *nth;
+        below += m_power[size_t(k)] <= power;
+    return below > (bins - 1) / 2;
 }
 
 std::optional<PeakEstimate> PeakEstimator::estimate(std::span<const double> spectrum, double sampleRate)
@@ -210,7 +202,7 @@ std::optional<PeakEstimate> PeakEstimator::estimate(std::span<const double> spec
     }
     if (peak == 0 || !std::isfinite(strongest))
         return std::nullopt;
-    if (strongest < medianPower(bins) * std::pow(10.0, PeakProminenceDecibels / 10))
+    if (!medianAtMost(strongest / std::pow(10.0, PeakProminenceDecibels / 10), bins))
         return std::nullopt;
 
     const int32_t first = peak - 1;

@@ -36,9 +36,9 @@ public:
     std::optional<PeakEstimate> estimate(std::span<const double> spectrum, double sampleRate);
 
 private:
-    std::complex<double> kernel(double x) const;
+    std::complex<double> kernel(double s, double c, double sn, double cn) const;
     double misfit(double f, int32_t first, std::complex<double>* amplitude) const;
-    double medianPower(int32_t bins);
+    bool medianAtMost(double power, int32_t bins) const;
 
     int32_t m_n = 0;
     // The window as sum over m = -M..M of g_m e^(2 pi i m n / N), with the
@@ -46,9 +46,10 @@ private:
     std::vector<std::complex<double>> m_terms;
     std::vector<double> m_sinTerm, m_cosTerm;  // sin and cos of pi m / N
     std::complex<double> m_data[3];
+    struct {
+        double sin, cos;
+    } m_binTurn{};  // of pi / N
     std::vector<double> m_power;
-    std::vector<double> m_inBucket;
-    std::vector<uint16_t> m_histogram;
 };
 
 }  // namespace vellarin

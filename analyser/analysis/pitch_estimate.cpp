@@ -13,11 +13,12 @@ namespace {
 constexpr double spanSeconds = 0.1;
 // The decimated copy runs near this rate; the notes it finds below
 // lowStageLimit are taken from it, the rest are searched at the full rate.
-constexpr double lowStageRate = 5000.0;
+constexpr double lowStageRate = 4000.0;
 constexpr double lowStageLimit = 250.0;
 // The share of the sound's power the copy must hold to be searched.
 constexpr double lowStageShare = 0.1;
-constexpr int32_t highStageWindow = 1024;
+// Beyond twice the lag, the refinement looks at this many more samples.
+constexpr int32_t refineSpare = 1024;
 constexpr double highStageLowest = 230.0;
 // Of the key maxima, the first this near the highest is the period.
 constexpr double keyMaximumShare = 0.8;
@@ -134,12 +135,13 @@ std::optional<PitchEstimator::Candidate> PitchEstimator::searchPeriod(std::span<
 // The normalised square difference at `lag` over the newest `length` samples.
 double PitchEstimator::difference(int32_t lag, int32_t length) const
 {
-    const float* s = m_signal.data() + (m_signal.size() - size_t(length));
-    double r = 0, m = 0;
-    for (int32_t j = 0; j + lag < length; ++j) {
-        r += double(s[j]) * s[j + lag];
-        m += double(s[j]) * s[j] + double(s[j + lag]) * s[j + lag];
-    }
+    const size_t start = m_signal.size() - size_t(length);
+    const float* s = m_signal.data() + start;
+    const double r = dot(s, s + lag, length - lag);
+    // Sums of squares from the running total: the first length - lag samples
+    // and the last length - lag.
+    const double* q = m_squares.data() + start;
+    const double m = (q[length - lag] - q[0]) + (q[length] - q[lag]);
     return m > 0 ? 2.0 * r / m : 0.0;
 }
 
@@ -147,7 +149,7 @@ std::optional<PitchEstimator::Candidate> PitchEstimator::refine(double period, i
 {
     const auto whole = int32_t(m_signal.size());
     const auto centre = int32_t(std::lround(period * multiple));
-    const int32_t length = std::min(whole, 2 * centre + highStageWindow);
+    const int32_t length = std::min(whole, 2 * centre + refineSpare);
     if (centre - radius < 2 || centre + radius + 1 >= length)
         return std::nullopt;
     double values[2 * 16 + 3];
@@ -189,8 +191,12 @@ std::optional<Pitch> PitchEstimator::estimate(std::span<const int16_t> history, 
     movingSum(m_signal, 2);
     for (float& v : m_signal)
         v *= 0.25f;
+    m_squares.resize(m_signal.size() + 1);
+    m_squares[0] = 0;
+    for (size_t i = 0; i < m_signal.size(); ++i)
+        m_squares[i + 1] = m_squares[i] + double(m_signal[i]) * m_signal[i];
 
-    // Low notes: a copy at about 5 kHz through four moving sums of the
+    // Low notes: a copy at about 4 kHz through four moving sums of the
     // decimation's length, whose zeros fall on the copy's rate and its
     // multiples, where what would fold onto the low partials lies.
     const auto factor = int32_t(sampleRate / lowStageRate);
@@ -214,15 +220,15 @@ std::optional<Pitch> PitchEstimator::estimate(std::span<const int16_t> history, 
     // found there, low ones on the copy.
     std::optional<double> period;  // in samples at the full rate
     int32_t radius = 2;
-    const int32_t window = std::min(highStageWindow, spanSamples);
     const auto highMaxLag = int32_t(std::ceil(sampleRate / highStageLowest));
+    const int32_t window = std::min(2 * highMaxLag + 64, spanSamples);
     if (auto high = searchPeriod(std::span<const float>(m_signal).last(size_t(window)), highMaxLag)) {
         period = high->lag;
     } else if (lowHeard) {
         const auto lowMaxLag = int32_t(std::ceil(lowRate / (0.97 * LowestPitchHertz))) + 2;
         if (auto low = searchPeriod(m_decimated, lowMaxLag); low && lowRate / low->lag <= lowStageLimit) {
             period = low->lag * factor;
-            radius = factor / 2 + 2;
+            radius = factor / 4 + 2;
         }
     }
     if (!period || sampleRate / *period > 1.03 * HighestPitchHertz || sampleRate / *period < 0.97 * LowestPitchHertz)

@@ -44,6 +44,7 @@ private:
     double difference(int32_t lag, int32_t length) const;
 
     std::vector<float> m_signal;     // the newest samples less their mean
+    std::vector<double> m_squares;   // running sum of their squares, from 0
     std::vector<float> m_decimated;  // the same at a low rate, for low notes
     std::vector<float> m_smooth;
     std::vector<float> m_nsdf;
