@@ -46,20 +46,6 @@ float dot(const float* a, const float* b, int32_t length)
     return sum;
 }
 
-// Each value becomes the sum of itself and the `length` - 1 before it
-// (`length` at most 16).
-void movingSum(std::vector<float>& v, int32_t length)
-{
-    float recent[16] = {};
-    const auto n = size_t(std::clamp(length, 1, 16));
-    double running = 0;
-    for (size_t i = 0; i < v.size(); ++i) {
-        running += double(v[i]) - recent[i % n];
-        recent[i % n] = v[i];
-        v[i] = float(running);
-    }
-}
-
 // The vertex of the parabola through (-1, a), (0, b), (1, c).
 struct Vertex {
     double offset, value;
@@ -161,6 +147,29 @@ std::optional<PitchEstimator::Candidate> PitchEstimator::refine(double period, i
     return Candidate{(centre - radius - 1 + best + v.offset) / multiple, v.value};
 }
 
+// The copy at 1 / `factor` of the rate, through four moving sums of
+// `factor` samples: their zeros fall on the copy's rate and its multiples,
+// where what would fold onto the low partials lies.
+void PitchEstimator::decimate(int32_t factor)
+{
+    if (m_lowTaps.size() != size_t(4 * factor - 3)) {
+        std::vector<double> taps{1.0};
+        for (int pass = 0; pass < 4; ++pass) {
+            std::vector<double> next(taps.size() + size_t(factor) - 1, 0.0);
+            for (size_t i = 0; i < taps.size(); ++i)
+                for (size_t k = 0; k < size_t(factor); ++k)
+                    next[i + k] += taps[i] / factor;
+            taps = std::move(next);
+        }
+        m_lowTaps.assign(taps.begin(), taps.end());
+    }
+    const auto taps = int32_t(m_lowTaps.size());
+    m_decimated.clear();
+    for (auto end = int32_t(m_signal.size()); end >= taps; end -= factor)
+        m_decimated.push_back(dot(m_signal.data() + (end - taps), m_lowTaps.data(), taps));
+    std::reverse(m_decimated.begin(), m_decimated.end());
+}
+
 std::optional<Pitch> PitchEstimator::estimate(std::span<const int16_t> history, double sampleRate)
 {
     if (!(sampleRate >= 2 * lowStageRate) || !std::isfinite(sampleRate))
@@ -187,46 +196,33 @@ std::optional<Pitch> PitchEstimator::estimate(std::span<const int16_t> history, 
         return std::nullopt;
     // Gently smoothed ([1 2 1] / 4): partials near the Nyquist frequency make
     // lobes too narrow for whole-sample lags to find their tops.
-    movingSum(m_signal, 2);
-    movingSum(m_signal, 2);
-    for (float& v : m_signal)
-        v *= 0.25f;
+    for (size_t i = m_signal.size(); i-- > 2;)
+        m_signal[i] = 0.25f * (m_signal[i] + 2 * m_signal[i - 1] + m_signal[i - 2]);
     m_squares.resize(m_signal.size() + 1);
     m_squares[0] = 0;
     for (size_t i = 0; i < m_signal.size(); ++i)
         m_squares[i + 1] = m_squares[i] + double(m_signal[i]) * m_signal[i];
 
-    // Low notes: a copy at about 4 kHz through four moving sums of the
-    // decimation's length, whose zeros fall on the copy's rate and its
-    // multiples, where what would fold onto the low partials lies.
-    const auto factor = int32_t(sampleRate / lowStageRate);
-    const double lowRate = sampleRate / factor;
-    m_smooth = m_signal;
-    for (int pass = 0; pass < 4; ++pass)
-        movingSum(m_smooth, factor);
-    m_decimated.clear();
-    for (size_t i = m_smooth.size() - 1; i >= size_t(4 * factor); i -= size_t(factor))
-        m_decimated.push_back(m_smooth[i]);
-    std::reverse(m_decimated.begin(), m_decimated.end());
-
-    // When the copy holds little of the sound, its period is not the sound's.
-    double lowPower = 0;
-    for (float v : m_decimated)
-        lowPower += double(v) * v;
-    const double gain = std::pow(double(factor), 8.0);
-    const bool lowHeard = lowPower * factor / gain >= lowStageShare * power;
-
     // High notes at the full rate on the newest samples; where none is
-    // found there, low ones on the copy.
+    // found there, low ones on a copy at a low rate.
     std::optional<double> period;  // in samples at the full rate
     int32_t radius = 2;
     const auto highMaxLag = int32_t(std::ceil(sampleRate / highStageLowest));
     const int32_t window = std::min(2 * highMaxLag + 64, spanSamples);
     if (auto high = searchPeriod(std::span<const float>(m_signal).last(size_t(window)), highMaxLag)) {
         period = high->lag;
-    } else if (lowHeard) {
+    } else {
+        const auto factor = int32_t(sampleRate / lowStageRate);
+        const double lowRate = sampleRate / factor;
+        decimate(factor);
+        // When the copy holds little of the sound, its period is not the sound's.
+        double lowPower = 0;
+        for (float v : m_decimated)
+            lowPower += double(v) * v;
+        const bool heard = lowPower / double(m_decimated.size()) >= lowStageShare * power / spanSamples;
         const auto lowMaxLag = int32_t(std::ceil(lowRate / (0.97 * LowestPitchHertz))) + 2;
-        if (auto low = searchPeriod(m_decimated, lowMaxLag); low && lowRate / low->lag <= lowStageLimit) {
+        if (auto low = heard ? searchPeriod(m_decimated, lowMaxLag) : std::nullopt;
+            low && lowRate / low->lag <= lowStageLimit) {
             period = low->lag * factor;
             radius = factor / 4 + 2;
         }

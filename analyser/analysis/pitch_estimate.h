@@ -42,11 +42,12 @@ private:
     // The period near `period` refined on lag `multiple` x period at the full rate.
     std::optional<Candidate> refine(double period, int32_t multiple, int32_t radius) const;
     double difference(int32_t lag, int32_t length) const;
+    void decimate(int32_t factor);
 
     std::vector<float> m_signal;     // the newest samples less their mean
     std::vector<double> m_squares;   // running sum of their squares, from 0
     std::vector<float> m_decimated;  // the same at a low rate, for low notes
-    std::vector<float> m_smooth;
+    std::vector<float> m_lowTaps;
     std::vector<float> m_nsdf;
 };
 
