@@ -136,10 +136,10 @@ std::optional<PitchEstimator::Candidate> PitchEstimator::refine(double period, i
     const auto whole = int32_t(m_signal.size());
     const auto centre = int32_t(std::lround(period * multiple));
     const int32_t length = std::min(whole, 2 * centre + refineSpare);
+    radius = std::min(radius, 16);
     if (centre - radius < 2 || centre + radius + 1 >= length)
         return std::nullopt;
     double values[2 * 16 + 3];
-    radius = std::min(radius, 16);
     for (int32_t i = 0; i < 2 * radius + 3; ++i)
         values[i] = difference(centre - radius - 1 + i, length);
     const auto best = int32_t(std::max_element(values + 1, values + 2 * radius + 2) - values);
