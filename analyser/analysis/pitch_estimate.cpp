@@ -183,25 +183,26 @@ std::optional<Pitch> PitchEstimator::estimate(std::span<const int16_t> history, 
     // offset that drifts within the span (a decaying string's slow part)
     // would otherwise hold the difference function above zero.
     const double hold = 1.0 - 2.0 * std::numbers::pi * driftHertz / sampleRate;
+    // Then gently smoothed ([1 2 1] / 4): partials near the Nyquist frequency
+    // make lobes too narrow for whole-sample lags to find their tops. The
+    // running sum of squares goes along in the same pass.
     m_signal.resize(newest.size());
-    double power = 0, previous = 0, out = 0;
+    m_squares.resize(newest.size() + 1);
+    m_squares[0] = 0;
+    double power = 0, previous = 0, out = 0, out1 = 0, out2 = 0;
     for (size_t i = 0; i < newest.size(); ++i) {
         const double x = newest[i] - mean;
         out = x - previous + hold * out;
         previous = x;
-        m_signal[i] = float(out);
-        power += out * out;
+        const auto smooth = float(0.25 * (out + 2 * out1 + out2));
+        out2 = out1;
+        out1 = out;
+        m_signal[i] = smooth;
+        power += double(smooth) * smooth;
+        m_squares[i + 1] = power;
     }
     if (power < quietest * spanSamples)
         return std::nullopt;
-    // Gently smoothed ([1 2 1] / 4): partials near the Nyquist frequency make
-    // lobes too narrow for whole-sample lags to find their tops.
-    for (size_t i = m_signal.size(); i-- > 2;)
-        m_signal[i] = 0.25f * (m_signal[i] + 2 * m_signal[i - 1] + m_signal[i - 2]);
-    m_squares.resize(m_signal.size() + 1);
-    m_squares[0] = 0;
-    for (size_t i = 0; i < m_signal.size(); ++i)
-        m_squares[i + 1] = m_squares[i] + double(m_signal[i]) * m_signal[i];
 
     // High notes at the full rate on the newest samples; where none is
     // found there, low ones on a copy at a low rate.
