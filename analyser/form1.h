@@ -28,8 +28,8 @@ class QToolButton;
 namespace vellarin {
 
 class ComponentSite;
+class ChartTrace;
 class FrameExtras;
-class PeakHold;
 
 // A zero-filled block of `bytes` bytes, or null when there is no memory.
 using BufferAllocator = std::function<std::unique_ptr<char[]>(size_t bytes)>;
@@ -81,8 +81,9 @@ public:
     void timerTick();
     // Frames drawn since the last Start; the levels belong to the newest.
     uint64_t framesDrawn() const { return m_framesDrawn; }
-    // Peak hold, when a user may switch it on; the window does not own it.
-    void setPeakHold(PeakHold* hold) { m_peakHold = hold; }
+    // A second trace sent with each chart line, such as held peaks, when a
+    // user may switch one on; the window does not own it.
+    void setChartTrace(ChartTrace* trace) { m_chartTrace = trace; }
     // What the extras do to each frame; the window does not own them.
     void setFrameExtras(FrameExtras* extras) { m_frameExtras = extras; }
 
@@ -154,7 +155,7 @@ private:
     CaptureWatchdog m_watchdog;
     bool m_ticking = false;
     uint64_t m_framesDrawn = 0;
-    PeakHold* m_peakHold = nullptr;
+    ChartTrace* m_chartTrace = nullptr;
     FrameExtras* m_frameExtras = nullptr;
     layout::Strips m_strips;
 

@@ -3,7 +3,7 @@
 // the waterfall. Nothing here allocates except the waterfall line.
 #include "capture_ring.h"
 #include "component_site.h"
-#include "extras/peak_hold.h"
+#include "chart_trace.h"
 #include "form1.h"
 #include "frame_extras.h"
 #include "levels.h"
@@ -130,11 +130,11 @@ void Form1::drawFrame(int32_t newSamples)
     m_waterfall.addLine(s.WaterfallLine);
 }
 
-// With peak hold on, the held peaks go with the line as the chart's second
-// channel, on the level scale of the first.
+// With a second trace on (held peaks), it goes with the line as the chart's
+// second channel, on the level scale of the first.
 void Form1::sendChartLine(int16_t* line, int16_t count, int32_t firstBin)
 {
-    if (!m_peakHold || !m_peakHold->isOn()) {
+    if (!m_chartTrace || !m_chartTrace->isOn()) {
         m_chart.chartEx(line, 1, count);
         return;
     }
@@ -145,7 +145,7 @@ void Form1::sendChartLine(int16_t* line, int16_t count, int32_t firstBin)
         m_chart.setYmin(1, low);
     if (const int32_t high = m_chart.ymax(0); m_chart.ymax(1) != high)
         m_chart.setYmax(1, high);
-    m_chart.chartEx(m_peakHold->withPeaks(line, count, meaning), 2, count);
+    m_chart.chartEx(m_chartTrace->withLine(line, count, meaning), 2, count);
 }
 
 }  // namespace vellarin

@@ -2,11 +2,11 @@
 // frequency and dB scales, the peak readout and Help, on a live window
 // through the real chart, waterfall and FFT components.
 #include "component_site.h"
-#include "extras/analysis_extras.h"
-#include "extras/window_extras.h"
-#include "extras/frequency_scale.h"
-#include "extras/level_ruler.h"
-#include "extras/peak_readout.h"
+#include "analysis_extras.h"
+#include "window_extras.h"
+#include "frequency_scale.h"
+#include "level_ruler.h"
+#include "peak_readout.h"
 #include "frequency_scaling.h"
 #include "levels.h"
 #include "readouts.h"

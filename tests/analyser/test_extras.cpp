@@ -1,10 +1,10 @@
 // What a user may ask for beyond the window's design: command-line options,
 // remembered settings, pictures and the spectrum saved to files.
-#include "extras/ending_signals.h"
-#include "extras/exports.h"
-#include "extras/launch_options.h"
-#include "extras/remembered_settings.h"
-#include "extras/window_extras.h"
+#include "ending_signals.h"
+#include "exports.h"
+#include "launch_options.h"
+#include "remembered_settings.h"
+#include "window_extras.h"
 #include "readouts.h"
 #include "test_capture_fixture.h"
 

@@ -35,7 +35,7 @@ QString askWithDialog(QWidget* parent, const QString& title, const QString& sugg
 WindowExtras::WindowExtras(Form1& window, MessageSink& messages, PathQuestion askPath)
     : QObject(&window), m_window(window), m_messages(messages), m_askPath(std::move(askPath))
 {
-    window.setPeakHold(&m_peakHold);
+    window.setChartTrace(&m_peakHold);
     if (!m_askPath)
         m_askPath = [&window](const QString& title, const QString& suggested, const QString& filter) {
             return askWithDialog(&window, title, suggested, filter);
@@ -89,7 +89,7 @@ WindowExtras::WindowExtras(Form1& window, MessageSink& messages, PathQuestion as
 
 WindowExtras::~WindowExtras()
 {
-    m_window.setPeakHold(nullptr);
+    m_window.setChartTrace(nullptr);
 }
 
 void WindowExtras::savePicture(Picture which)
