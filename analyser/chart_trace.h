@@ -21,9 +21,8 @@ public:
     virtual ~ChartTrace() = default;
     // Whether a second trace goes with the line now.
     virtual bool isOn() const = 0;
-    // The trace and the line, interleaved point by point for a two-channel
-    // chart call, the trace first so the live line is drawn over it; the
-    // buffer stays the trace's until the next call.
+    // The line and the trace, interleaved point by point for a two-channel
+    // chart call; the buffer stays the trace's until the next call.
     virtual int16_t* withLine(const int16_t* line, int32_t count, const ColumnMeaning& meaning) = 0;
 };
 
