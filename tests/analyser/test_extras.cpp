@@ -105,6 +105,11 @@ private slots:
         Window w;
         QCOMPARE(launchRefusal(*w.window, request.options), QString());
         applyLaunchOptions(*w.window, request.options);
+        // The drop-downs and the options show what the settings hold.
+        const AnalysisSettings& settings = w.window->settings().value();
+        QCOMPARE(w.window->Combo1->currentText(), settings.rateText);
+        QCOMPARE(w.window->Combo2->currentText(), settings.fftSizeText);
+        QVERIFY(w.window->LogX->isChecked());
         QVERIFY(request.options.start);
         w.window->Command1->click();
         QVERIFY(w.capturing());
@@ -112,6 +117,31 @@ private slots:
         QCOMPARE(w.device.lastFormat().samplesPerSec, 48000u);
         QCOMPARE(w.state().FFTSize, 4096);
         QCOMPARE(w.state().FreqScaling, int16_t(LogScaling));
+    }
+
+    void fftSizeSameRuleBothWays_data()
+    {
+        QTest::addColumn<QString>("size");
+        for (const char* size : {"1024", "2048", "16384", "1000", "32768", "512", "0", "-1024"})
+            QTest::newRow(size) << QString(size);
+    }
+
+    // A size the command line takes, the drop-down takes, and the other way
+    // round; both say the same rule.
+    void fftSizeSameRuleBothWays()
+    {
+        QFETCH(QString, size);
+        QCommandLineParser parser;
+        addLaunchOptions(parser);
+        const LaunchRequest request = readCommandLine(parser, {"vellarin", "--fft", size});
+        Window w;
+        w.start("44100", size);
+        const QString rule = "The FFT size must be 1024, 2048, 4096, 8192 or 16384!";
+        QCOMPARE(request.error.isEmpty(), w.capturing());
+        if (!w.capturing()) {
+            QCOMPARE(request.error, "--fft " + size + ": " + rule);
+            QCOMPARE(w.messages.shown, QStringList{rule});
+        }
     }
 
     void deviceByNameOrNumber_data()
