@@ -2,6 +2,8 @@
 // The window-level state of the analyser: every field that more than one
 // handler of the main window uses, with its type and default. Booleans that
 // cross to components are 16-bit: 0 false, -1 true.
+#include "levels.h"
+
 #include <wavein/wavein.h>
 
 #include <array>
@@ -45,7 +47,7 @@ struct AnalyserState {
     int32_t BuffersCollected = 0;
 
     int32_t FFTSize = 1024;
-    double LevelScale = 32767.0 / std::log(32767.0);
+    double LevelScale = levelScale();
 
     std::array<int16_t, MaxFFTSize + 1> FrameSamples{};
     // Aligned for the FFT's vector code.

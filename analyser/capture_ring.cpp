@@ -49,6 +49,14 @@ void gatherIntoFrame(AnalyserState& s, int ready)
     }
 }
 
+void copyIntoHistory(const AnalyserState& s, int ready, SampleHistory& history)
+{
+    for (int i = 0; i < ready; ++i) {
+        const char* memory = s.BufferMemory[ringIndex(s, s.NextBuffer + i)].get();
+        history.append({reinterpret_cast<const int16_t*>(memory), static_cast<size_t>(s.BufferSamples)});
+    }
+}
+
 QueueFailure queueBuffer(AnalyserState& s, wavein::WaveInApi& device, int index)
 {
     wavein::WaveHeader& header = s.BufferHeaders[index];

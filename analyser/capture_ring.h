@@ -5,6 +5,7 @@
 // publishes each through its header's done flag; a buffer is read only after
 // its flag has been seen set, and before it is queued again.
 #include "analyser_state.h"
+#include "sample_history.h"
 
 namespace vellarin {
 
@@ -19,6 +20,10 @@ int countReadyBuffers(const AnalyserState& s);
 // of the frame slides down when fewer buffers are ready than a frame holds,
 // and the newest buffers replace the frame when enough are.
 void gatherIntoFrame(AnalyserState& s, int ready);
+
+// Appends the samples of the `ready` buffers from NextBuffer on to `history`,
+// oldest first, before they go back to the device.
+void copyIntoHistory(const AnalyserState& s, int ready, SampleHistory& history);
 
 enum class QueueFailure { none, prepare, add };
 

@@ -26,7 +26,10 @@ namespace vellarin {
 std::unique_ptr<char[]> allocateZeroed(size_t bytes) { return std::unique_ptr<char[]>(new (std::nothrow) char[bytes]()); }
 
 Form1::Form1(Form1Services services, QWidget* parent)
-    : QWidget(parent), m_services(std::move(services)), m_state(std::make_unique<AnalyserState>())
+    : QWidget(parent)
+    , m_services(std::move(services))
+    , m_state(std::make_unique<AnalyserState>())
+    , m_settings(new SettingsModel(this))
 {
     buildControls();
     createComponents();
@@ -40,6 +43,7 @@ Form1::Form1(Form1Services services, QWidget* parent)
     connect(Command1, &QToolButton::clicked, this, [this] { startCapture(); });
     connect(Timer1, &QTimer::timeout, this, [this] { timerTick(); });
     connectDisplayOptions();
+    connectSettings();
     connectReadouts();
 
     const TwipsScale scale = TwipsScale::of(this);
@@ -100,7 +104,7 @@ void Form1::formLoad()
     s.LevelMax = 32767;
     s.LevelZoomed = False;
     s.LevelSpan = 32767;
-    s.LevelScale = 32767.0 / std::log(32767.0);
+    s.LevelScale = levelScale();
     s.FFTSize = 1024;
     s.Capturing = False;
 }

@@ -2,13 +2,16 @@
 // The analyser's main window: it hosts the spectrum chart, the waterfall and
 // the FFT component, owns the whole analyser state, and runs every handler.
 #include "analyser_state.h"
+#include "analysis_settings.h"
 #include "capture_watchdog.h"
 #include "components/cascadra_binding.h"
 #include "components/fourel_binding.h"
 #include "components/trazel_binding.h"
 #include "form1_layout.h"
+#include "strip_layout.h"
 #include "message_sink.h"
 #include "readouts.h"
+#include "sample_history.h"
 #include "twips.h"
 
 #include <QWidget>
@@ -28,8 +31,8 @@ class QToolButton;
 namespace vellarin {
 
 class ComponentSite;
+class ChartTrace;
 class FrameExtras;
-class PeakHold;
 
 // A zero-filled block of `bytes` bytes, or null when there is no memory.
 using BufferAllocator = std::function<std::unique_ptr<char[]>(size_t bytes)>;
@@ -51,6 +54,9 @@ public:
     ~Form1() override;
 
     const AnalyserState& state() const { return *m_state; }
+    // The analysis settings: the drop-downs and scaling options follow it and
+    // write it; so may anything outside the window.
+    SettingsModel& settings() const { return *m_settings; }
     TrazelBinding& chart() { return m_chart; }
     CascadraBinding& waterfall() { return m_waterfall; }
     FourelBinding& fft() { return m_fft; }
@@ -81,8 +87,11 @@ public:
     void timerTick();
     // Frames drawn since the last Start; the levels belong to the newest.
     uint64_t framesDrawn() const { return m_framesDrawn; }
-    // Peak hold, when a user may switch it on; the window does not own it.
-    void setPeakHold(PeakHold* hold) { m_peakHold = hold; }
+    // The last seconds of sound captured since the last Start, copied at each tick.
+    const SampleHistory& sampleHistory() const { return m_history; }
+    // A second trace sent with each chart line, such as held peaks, when a
+    // user may switch one on; the window does not own it.
+    void setChartTrace(ChartTrace* trace) { m_chartTrace = trace; }
     // What the extras do to each frame; the window does not own them.
     void setFrameExtras(FrameExtras* extras) { m_frameExtras = extras; }
 
@@ -97,9 +106,11 @@ public:
     void persistClicked();
     void bestDynamicRange();
 
-    // Strips the extras take beside and under the chart while shown; the
-    // window grows or shrinks by the change, and the chart keeps its size.
-    void setStrips(const layout::Strips& strips);
+    // Shows an add-on's strip beside the chart, `pixels` thick, or takes it
+    // away with 0; the window grows or shrinks by the change, the chart keeps
+    // its size, and the window places the strip from then on.
+    void setStrip(QWidget* strip, layout::StripSide side, int pixels);
+    // The room the strips take, in twips.
     const layout::Strips& strips() const { return m_strips; }
 
     // The window's outer size in twips, the frame included.
@@ -125,6 +136,8 @@ private:
 
     // Handlers.
     void scalingClicked(int16_t freqScaling);
+    void connectSettings();
+    void settingsChanged(const SettingsChange& change);
     void frequencyPanChanged(int firstBin);
     void persistenceChanged(int opacity);
 
@@ -145,6 +158,7 @@ private:
 
     Form1Services m_services;
     std::unique_ptr<AnalyserState> m_state;
+    SettingsModel* m_settings = nullptr;
     // The level table, built beside the window rather than before it; a
     // frame that needs it first waits for it, and the window's end does too.
     std::future<void> m_levelsPrepared;
@@ -154,9 +168,11 @@ private:
     CaptureWatchdog m_watchdog;
     bool m_ticking = false;
     uint64_t m_framesDrawn = 0;
-    PeakHold* m_peakHold = nullptr;
+    SampleHistory m_history;
+    ChartTrace* m_chartTrace = nullptr;
     FrameExtras* m_frameExtras = nullptr;
     layout::Strips m_strips;
+    layout::StripLayout m_stripLayout;
 
 public:
     // The controls, by their form names.

@@ -22,12 +22,10 @@ namespace vellarin {
 
 namespace {
 
-constexpr int32_t fftSizes[] = {1024, 2048, 4096, 8192, 16384};
-
 const char* const captureLostMessage = "The sound input device stopped delivering sound!";
 
-// A drop-down number that can be passed on as a device index or a rate:
-// none when it is negative or does not fit 32 bits.
+// A drop-down number that can be passed on as a device index: none when it
+// is negative or does not fit 32 bits.
 std::optional<uint32_t> unsignedNumber(const QString& text)
 {
     const std::optional<int32_t> n = readLeadingNumber(text).rounded;
@@ -45,10 +43,10 @@ void Form1::startCapture()
         m_services.messages.show(QStringLiteral("Failed to allocate memory for sound input device!"));
         return;
     }
-    // The frame arrays hold at most 16384 points, and a frame is whole buffers.
-    const std::optional<int32_t> fftSize = readLeadingNumber(Combo2->currentText()).rounded;
-    if (!fftSize || std::find(std::begin(fftSizes), std::end(fftSizes), *fftSize) == std::end(fftSizes)) {
-        m_services.messages.show(QStringLiteral("The FFT size must be 1024, 2048, 4096, 8192 or 16384!"));
+    const AnalysisSettings& settings = m_settings->value();
+    const std::optional<int32_t> fftSize = settings.fftSize();
+    if (!fftSize) {
+        m_services.messages.show(fftSizeMessage());
         return;
     }
 
@@ -59,7 +57,7 @@ void Form1::startCapture()
     buildBinMaps();
     prepareTransform();
 
-    const std::optional<uint32_t> rate = unsignedNumber(Combo1->currentText());
+    const std::optional<uint32_t> rate = settings.captureRate();
     s.CaptureFormat = captureFormat(rate.value_or(0));
     Label4->setText(QString::number(s.CaptureFormat.samplesPerSec / 2.0, 'g', 15) + QStringLiteral(" Hz"));
 
@@ -68,7 +66,7 @@ void Form1::startCapture()
         m_services.messages.show(openFailed, QStringLiteral("The sample rate must be from %1 to %2 Hz; %3 is not.")
                                                  .arg(LowestSampleRate)
                                                  .arg(HighestSampleRate)
-                                                 .arg(Combo1->currentText().trimmed()));
+                                                 .arg(settings.rateText.trimmed()));
         return;
     }
     const std::optional<uint32_t> device = unsignedNumber(List1->currentText());
@@ -84,6 +82,7 @@ void Form1::startCapture()
 
     m_chart.setLock(false);
     m_framesDrawn = 0;
+    m_history.reset(s.CaptureFormat.samplesPerSec);
     s.Capturing = True;
     s.WarmingUp = True;
     s.BuffersCollected = 0;

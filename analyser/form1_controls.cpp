@@ -92,7 +92,7 @@ void Form1::buildControls()
     Command2 = pictureButton(this, "Command2", "Stop", icons::stop(style()), false);
 
     Combo1 = dropDown(this, "Combo1", "Sample rate", {"44100", "22050", "11025", "8000"}, "22050");
-    Combo2 = dropDown(this, "Combo2", nullptr, {"1024", "2048", "4096", "8192", "16384"}, "1024");
+    Combo2 = dropDown(this, "Combo2", nullptr, fftSizeItems(), "1024");
     auto* devices = new DeviceList(this);
     devices->setBeforeOpening([this] { listDevices(false); });
     List1 = dropDown(devices, "List1", nullptr, {}, "0 (default)");

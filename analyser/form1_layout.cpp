@@ -24,7 +24,8 @@ constexpr Placement window[] = {
     {"Label3", 120, 4680, 975, 255, 0, false, false, true},
     {"Label5", 3000, 4680, 2175, 255, 0.5, false, false, true},  // under the middle of the chart
     {"Label4", 6840, 4680, 975, 255, 1, false, false, true},     // under the chart's right end
-    {"Cascadra1", 120, 5160, 10335, 4215, 0, true, true},
+    // Moves right with the chart, so a frequency keeps its column in both.
+    {"Cascadra1", 120, 5160, 10335, 4215, 0, true, true, true},
 };
 
 constexpr Placement groupBoxChildren[] = {

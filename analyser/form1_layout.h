@@ -20,21 +20,21 @@ struct Placement {
     double leftShare = 0;  // share of the extra width added to the left edge
     bool widthGrows = false;
     bool heightGrows = false;
-    bool followsChart = false;  // keeps to the chart when a ruler takes its left
+    bool followsChart = false;  // keeps to the chart's left when a strip takes room there
 };
 
 // The bottoms of the chart and of the frequency labels under it, as designed.
 inline constexpr double chartBottom = 600 + 3615;
 inline constexpr double labelsBottom = 4680 + 255;
 
-// Strips the extras take while shown, in twips: a ruler left of the chart, a
-// scale under it, and a readout under the frequency labels. The controls
-// right of the ruler and below each strip move by it, the waterfall widens
-// by the ruler, and the chart keeps its size. All zero: the design layout.
+// The room strips take while shown, in twips: left of the chart, under it,
+// and under the frequency labels. The controls right of the left strips and
+// below each strip move by it, the chart and the waterfall keep their sizes.
+// All zero: the design layout.
 struct Strips {
-    double ruler = 0;
-    double scale = 0;
-    double readout = 0;
+    double leftOfChart = 0;
+    double underChart = 0;
+    double underLabels = 0;
     bool operator==(const Strips&) const = default;
 };
 

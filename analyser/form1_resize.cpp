@@ -29,8 +29,8 @@ void Form1::formResize()
         return;
 
     // Strips the extras show take their room on top of the smallest size.
-    const double minWidth = layout::minOuterWidth + m_strips.ruler;
-    const double minHeight = layout::minOuterHeight + m_strips.scale + m_strips.readout;
+    const double minWidth = layout::minOuterWidth + m_strips.leftOfChart;
+    const double minHeight = layout::minOuterHeight + m_strips.underChart + m_strips.underLabels;
     QSizeF outer = outerSizeTwips();
     if (outer.height() < minHeight)
         setOuterSizeTwips({outer.width(), minHeight});
@@ -51,10 +51,10 @@ void Form1::formResize()
         if (!control)
             continue;
         const bool rightOfRuler = p.followsChart || p.leftShare > 0;
-        const double left = p.left + p.leftShare * extraWidth + (rightOfRuler ? m_strips.ruler : 0.0);
-        const double top = p.top + (p.top >= layout::chartBottom ? m_strips.scale : 0.0) +
-                           (p.top >= layout::labelsBottom ? m_strips.readout : 0.0);
-        const double width = p.width + (p.widthGrows ? extraWidth + (p.followsChart ? 0.0 : m_strips.ruler) : 0.0);
+        const double left = p.left + p.leftShare * extraWidth + (rightOfRuler ? m_strips.leftOfChart : 0.0);
+        const double top = p.top + (p.top >= layout::chartBottom ? m_strips.underChart : 0.0) +
+                           (p.top >= layout::labelsBottom ? m_strips.underLabels : 0.0);
+        const double width = p.width + (p.widthGrows ? extraWidth + (p.followsChart ? 0.0 : m_strips.leftOfChart) : 0.0);
         const double height = p.height + (p.heightGrows ? extraHeight : 0.0);
         if (auto* site = dynamic_cast<ComponentSite*>(control)) {
             // Hosted components are sized through their container, in twips.
@@ -66,23 +66,31 @@ void Form1::formResize()
         }
     }
 
+    m_stripLayout.placeAll(Trazel1->geometry(), Cascadra1->geometry());
+
     refreshFrequencyLabels();
     buildBinMaps();
 }
 
-void Form1::setStrips(const layout::Strips& strips)
+void Form1::setStrip(QWidget* strip, layout::StripSide side, int pixels)
 {
-    if (strips == m_strips)
+    if (!m_stripLayout.set(strip, side, pixels))
         return;
+    strip->setVisible(pixels > 0);
+    const layout::Strips strips = m_stripLayout.room(TwipsScale::of(this));
+    if (strips == m_strips) {
+        m_stripLayout.placeAll(Trazel1->geometry(), Cascadra1->geometry());
+        return;
+    }
     const layout::Strips was = m_strips;
     m_strips = strips;
     // Taken before the new smallest size, which may already resize the window.
     const QSizeF outer = outerSizeTwips();
     const TwipsScale scale = TwipsScale::of(this);
-    setMinimumSize(scale.toPixelsX(layout::clientWidth + strips.ruler),
-                   scale.toPixelsY(layout::clientHeight + strips.scale + strips.readout));
-    setOuterSizeTwips({outer.width() + strips.ruler - was.ruler,
-                       outer.height() + strips.scale + strips.readout - was.scale - was.readout});
+    setMinimumSize(scale.toPixelsX(layout::clientWidth + strips.leftOfChart),
+                   scale.toPixelsY(layout::clientHeight + strips.underChart + strips.underLabels));
+    setOuterSizeTwips({outer.width() + strips.leftOfChart - was.leftOfChart,
+                       outer.height() + strips.underChart + strips.underLabels - was.underChart - was.underLabels});
     formResize();
 }
 

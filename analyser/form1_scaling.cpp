@@ -14,30 +14,22 @@
 
 namespace vellarin {
 
-double Form1::sampleRate() const { return readLeadingNumber(Combo1->currentText()).value; }
+double Form1::sampleRate() const { return m_settings->value().sampleRate(); }
 
 double Form1::waterfallPixels() const { return Cascadra1->heightTwips() / TwipsScale::of(this).perPixelY; }
 
-int16_t Form1::selectedScaling() const
-{
-    if (LogX->isChecked())
-        return LogScaling;
-    if (FullFreqX->isChecked())
-        return FullFitScaling;
-    return StandardScaling;
-}
+int16_t Form1::selectedScaling() const { return m_settings->value().scaling; }
 
 void Form1::scalingClicked(int16_t freqScaling)
 {
-    m_state->FreqScaling = freqScaling;
-    sendAxisCommand(freqScaling);
-    formResize();
+    m_settings->edit([freqScaling](AnalysisSettings& s) { s.scaling = freqScaling; });
 }
 
 void Form1::sendAxisCommand(int16_t freqScaling)
 {
     // A rate without a tick table sends nothing: the chart keeps its tick lines.
-    if (const auto command = axisCommand(freqScaling, sampleRate(), Combo2->currentText(), Combo1->currentText()))
+    const AnalysisSettings& settings = m_settings->value();
+    if (const auto command = axisCommand(freqScaling, settings.sampleRate(), settings.fftSizeText, settings.rateText))
         m_chart.setKey(*command);
 }
 

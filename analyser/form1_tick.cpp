@@ -1,9 +1,10 @@
 // Timer1, the main loop: collect the buffers the device filled, slide them
 // into the frame, hand them back, and draw the newest frame in the chart and
 // the waterfall. Nothing here allocates except the waterfall line.
+#include "analysis_pipeline.h"
 #include "capture_ring.h"
 #include "component_site.h"
-#include "extras/peak_hold.h"
+#include "chart_trace.h"
 #include "form1.h"
 #include "frame_extras.h"
 #include "levels.h"
@@ -41,6 +42,7 @@ void Form1::timerTick()
             s.WarmingUp = False;
     }
     gatherIntoFrame(s, ready);
+    copyIntoHistory(s, ready, m_history);
     switch (requeueReadyBuffers(s, m_services.waveIn, ready)) {
     case QueueFailure::prepare:
         // The ring is out of step with the device now: every later tick would fail too.
@@ -86,18 +88,8 @@ void Form1::drawFrame(int32_t newSamples)
     const int32_t n = s.FFTSize;
     const int32_t half = n / 2;
 
-    if (!m_frameExtras || !m_frameExtras->weighFrame(std::span(s.FrameSamples).first(n), s.FFTData)) {
-        for (int32_t i = 0; i < n; ++i) {
-            s.FFTData[2 * i] = s.FrameSamples[i];
-            s.FFTData[2 * i + 1] = 0.0;
-        }
-    }
-    m_fft.setTransformFlag(true);
-    int32_t length = n;  // passed by reference; FFTSize stays ours
-    m_fft.fft(s.FFTData.data(), length);
     const FrameTiming timing{newSamples, s.CaptureFormat.samplesPerSec, m_framesDrawn == 0};
-    if (!m_frameExtras || !m_frameExtras->computeLevels(s.FFTData, n, timing, s.BinLevel))
-        computeBinLevels(s.FFTData, n, s.BinLevel);
+    analyseFrame(m_fft, m_frameExtras, std::span(s.FrameSamples).first(n), s.FFTData, timing, s.BinLevel);
     s.BinLevelRate = s.CaptureFormat.samplesPerSec;
     s.BinLevelFFTSize = n;
 
@@ -130,11 +122,11 @@ void Form1::drawFrame(int32_t newSamples)
     m_waterfall.addLine(s.WaterfallLine);
 }
 
-// With peak hold on, the held peaks go with the line as the chart's second
-// channel, on the level scale of the first.
+// With a second trace on (held peaks), it goes with the line as the chart's
+// second channel, on the level scale of the first.
 void Form1::sendChartLine(int16_t* line, int16_t count, int32_t firstBin)
 {
-    if (!m_peakHold || !m_peakHold->isOn()) {
+    if (!m_chartTrace || !m_chartTrace->isOn()) {
         m_chart.chartEx(line, 1, count);
         return;
     }
@@ -145,7 +137,7 @@ void Form1::sendChartLine(int16_t* line, int16_t count, int32_t firstBin)
         m_chart.setYmin(1, low);
     if (const int32_t high = m_chart.ymax(0); m_chart.ymax(1) != high)
         m_chart.setYmax(1, high);
-    m_chart.chartEx(m_peakHold->withPeaks(line, count, meaning), 2, count);
+    m_chart.chartEx(m_chartTrace->withLine(line, count, meaning), 2, count);
 }
 
 }  // namespace vellarin

@@ -2,6 +2,8 @@
 
 #include "number_text.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -88,19 +90,28 @@ std::vector<Tick> fullFitTicks(double half)
 
 QString number(double v) { return QString::number(v, 'g', 15); }
 
-std::optional<QString> ruledAxisCommand(bool logarithmic, double sampleRate, const QString& middle)
+const AxisRow* tableRow(bool logarithmic, double sampleRate)
 {
+    for (const AxisRow& row : logarithmic ? logarithmicAxis : fullFitAxis)
+        if (row.rate == sampleRate)
+            return &row;
+    return nullptr;
+}
+
+// The ticks of a rate: the table's, read from the text it sends, or the rule's.
+std::vector<Tick> ticksOf(bool logarithmic, double sampleRate)
+{
+    if (const AxisRow* row = tableRow(logarithmic, sampleRate)) {
+        std::vector<Tick> ticks;
+        for (const QString& field : QString::fromLatin1(row->ticks).split(u',', Qt::SkipEmptyParts)) {
+            const double v = field.trimmed().toDouble();
+            ticks.push_back({std::fabs(v), v < 0});
+        }
+        return ticks;
+    }
     if (!std::isfinite(sampleRate) || sampleRate <= 0)
-        return std::nullopt;
-    const double half = sampleRate / 2;
-    const std::vector<Tick> ticks = logarithmic ? logarithmicTicks(half) : fullFitTicks(half);
-    if (ticks.empty())
-        return std::nullopt;
-    QString command = QStringLiteral("X,%1,%2,0,%3,").arg(logarithmic ? 1 : 2).arg(number(half)).arg(ticks.size())
-                      + middle;
-    for (const Tick& t : ticks)
-        command += u',' + number(t.solid ? -t.hertz : t.hertz);
-    return command;
+        return {};
+    return logarithmic ? logarithmicTicks(sampleRate / 2) : fullFitTicks(sampleRate / 2);
 }
 
 // A column that does not fit the map's 16-bit cells is held at the limit.
@@ -126,6 +137,26 @@ void fillMap(BinMap& map, int32_t half, Position pos)
 
 }  // namespace
 
+std::optional<AxisTicks> axisTicks(int16_t freqScaling, double sampleRate, const QString& fftSizeText,
+                                   const QString& rateText)
+{
+    if (freqScaling != LogScaling && freqScaling != FullFitScaling)
+        return std::nullopt;
+    const bool logarithmic = freqScaling == LogScaling;
+    const std::vector<Tick> ticks = ticksOf(logarithmic, sampleRate);
+    if (ticks.empty())
+        return std::nullopt;
+    AxisTicks axis;
+    axis.mode = logarithmic ? trazel::AxisMode::Logarithmic : trazel::AxisMode::Linear;
+    // The points field is the drop-down text as typed; the chart reads its leading number.
+    axis.span = {0, sampleRate / 2, std::trunc(readLeadingNumber(logarithmic ? fftSizeText : rateText).value)};
+    // The chart keeps no more ticks than the axis has points.
+    for (const Tick& t : ticks)
+        if (double(axis.ticks.size()) < axis.span.points)
+            axis.ticks.push_back({t.hertz, t.solid});
+    return axis;
+}
+
 std::optional<QString> axisCommand(int16_t freqScaling, double sampleRate, const QString& fftSizeText,
                                    const QString& rateText)
 {
@@ -134,10 +165,16 @@ std::optional<QString> axisCommand(int16_t freqScaling, double sampleRate, const
     const bool logarithmic = freqScaling == LogScaling;
     const QString& middle = logarithmic ? fftSizeText : rateText;
     // The four rates of the drop-down keep their tables to the letter.
-    for (const AxisRow& row : logarithmic ? logarithmicAxis : fullFitAxis)
-        if (row.rate == sampleRate)
-            return QLatin1String(row.head) + middle + QLatin1String(row.ticks);
-    return ruledAxisCommand(logarithmic, sampleRate, middle);
+    if (const AxisRow* row = tableRow(logarithmic, sampleRate))
+        return QLatin1String(row->head) + middle + QLatin1String(row->ticks);
+    const std::vector<Tick> ticks = ticksOf(logarithmic, sampleRate);
+    if (ticks.empty())
+        return std::nullopt;
+    QString command = QStringLiteral("X,%1,%2,0,%3,").arg(logarithmic ? 1 : 2).arg(number(sampleRate / 2)).arg(ticks.size())
+                      + middle;
+    for (const Tick& t : ticks)
+        command += u',' + number(t.solid ? -t.hertz : t.hertz);
+    return command;
 }
 
 void buildBinMaps(int32_t fftSize, int32_t chartColumns, double waterfallPixels, const BinMaps& maps)

@@ -4,11 +4,41 @@
 // frequency view (labels under the chart and the pan range).
 #include "analyser_state.h"
 
+#include <interfaces/trazel_axis.h>
+
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace vellarin {
+
+// A tick line of the frequency axis; solid lines mark decades or round values.
+struct AxisTick {
+    double hertz;
+    bool solid;
+    bool operator==(const AxisTick&) const = default;
+};
+
+// The chart's frequency axis in logarithmic and full-fit scaling: what the
+// axis command tells the chart, so a label put at tickColumn() of a tick sits
+// on the line the chart draws for it.
+struct AxisTicks {
+    trazel::AxisMode mode = trazel::AxisMode::None;
+    trazel::AxisSpan span;
+    std::vector<AxisTick> ticks;
+    bool operator==(const AxisTicks& o) const
+    {
+        return mode == o.mode && span.min == o.span.min && span.max == o.span.max && span.points == o.span.points &&
+               ticks == o.ticks;
+    }
+};
+
+// The axis for a scaling and rate, with the drop-down texts as typed: the
+// tables' ticks for 8000, 11025, 22050 and 44100 Hz, ticks by their rule for
+// any other rate; none in standard scaling or for a rate without ticks.
+std::optional<AxisTicks> axisTicks(int16_t freqScaling, double sampleRate, const QString& fftSizeText,
+                                   const QString& rateText);
 
 // The chart's axis command for a scaling and sample rate: "L" in standard
 // scaling; the tables' own for 8000, 11025, 22050 and 44100 Hz, ticks by

@@ -14,10 +14,15 @@ using automation::roundHalfEven;
 
 namespace {
 
+// Every form of the level scale comes from here. The level rule works in
+// long double on purpose: the tables reproduce it to the last level.
+constexpr double fullScale = LevelCeiling;
+const long double exactScale = fullScale / std::log(static_cast<long double>(fullScale));
+
 // The level of m, worked out in long double: what the tables reproduce.
 int32_t exactLevel(double m)
 {
-    static const long double scale = 32767.0L / std::log(32767.0L);
+    const long double scale = exactScale;
     const long double v = std::log(static_cast<long double>(m)) * scale;
     const long double r = std::round(v);  // ties away from zero
     return static_cast<int32_t>(std::fabs(r - v) == 0.5L ? 2.0L * std::round(v * 0.5L) : r);
@@ -42,7 +47,7 @@ public:
         m_boundary.assign(static_cast<size_t>(m_high - m_low + 1 + boundariesPerBucket),
                           std::numeric_limits<double>::infinity());
         m_boundary[0] = 0.0;
-        static const long double scale = 32767.0L / std::log(32767.0L);
+        const long double scale = exactScale;
         for (int32_t level = m_low + 1; level <= m_high; ++level) {
             double m = static_cast<double>(std::exp((level - 0.5L) / scale));
             while (exactLevel(m) >= level)
@@ -94,6 +99,12 @@ const LevelTable& levelTable()
 }
 
 }  // namespace
+
+double levelScale() { return fullScale / std::log(fullScale); }
+
+double levelDecibels(int32_t level) { return level * 20.0 * std::log(fullScale) / (std::log(10.0) * fullScale); }
+
+double levelsPerDecibel() { return fullScale / (20.0 * std::log10(fullScale)); }
 
 int16_t amplitudeLevel(double amplitude) { return levelTable().levelOf(amplitude); }
 

@@ -10,6 +10,13 @@ namespace vellarin {
 inline constexpr double LevelFloor = 5e-5;
 inline constexpr double LevelCeiling = 32767.0;
 
+// The level scale: levels per neper of amplitude, 32767 / ln 32767, so a
+// full-scale amplitude of 32767 reads 32767.
+double levelScale();
+// Decibels of a level, and levels per decibel, on that scale.
+double levelDecibels(int32_t level);
+double levelsPerDecibel();
+
 // round(ln(m) x 32767 / ln 32767), m limited to LevelFloor..LevelCeiling,
 // ties to even; the same for every m as that formula worked out in long double.
 int16_t amplitudeLevel(double amplitude);

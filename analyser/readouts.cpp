@@ -81,11 +81,6 @@ std::optional<double> waterfallBin(const ScalingView& view, const WaterfallPoint
     return std::max(bin, 0.0);
 }
 
-double levelDecibels(int32_t level)
-{
-    return level * 20.0 * std::log(32767.0) / (std::log(10.0) * 32767.0);
-}
-
 QString crossHairCaption(double hertz, int32_t level)
 {
     return fixed(hertz, 1) + QStringLiteral("Hz ") + fixed(levelDecibels(level), 2) + QStringLiteral("dB");

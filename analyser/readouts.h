@@ -2,6 +2,7 @@
 // What the pointer reads: the bin under a chart column or a waterfall pixel,
 // and the captions of the readout label.
 #include "analyser_state.h"
+#include "levels.h"
 
 #include <QString>
 
@@ -43,9 +44,6 @@ std::optional<double> waterfallBin(const ScalingView& view, const WaterfallPoint
 
 // The two directions whose lines run along the picture's height.
 bool runsAlongHeight(int32_t direction);
-
-// A level is ln(m) x 32767 / ln(32767); in decibels that is 20 log10(m).
-double levelDecibels(int32_t level);
 
 // "43.1Hz 90.31dB": the level in decibels of the amplitude it stands for.
 QString crossHairCaption(double hertz, int32_t level);

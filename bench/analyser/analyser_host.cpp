@@ -17,7 +17,7 @@
 // the chart and the waterfall for their readouts, and saves a picture of each.
 // With --cycle it moves on to the next scaling and the next waterfall
 // direction every SECONDS, as a long session of a user would.
-#include "extras/exports.h"
+#include "exports.h"
 #include "form1.h"
 
 #include <QApplication>

@@ -2,8 +2,8 @@
 // with the window's own transform, against the parabola through three bin
 // levels it replaces; and the pitch of the last 100 ms, for a low note, a
 // high note and noise (where every stage runs and finds nothing).
-#include "extras/peak_readout.h"
-#include "extras/window_functions.h"
+#include "peak_readout.h"
+#include "window_functions.h"
 #include "levels.h"
 #include "peak_estimate.h"
 #include "pitch_estimate.h"

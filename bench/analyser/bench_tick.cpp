@@ -3,7 +3,7 @@
 // 1920 columns, for each FFT size and scaling, and with a window function and
 // averaging. Also counts what a tick allocates.
 #include "counting_allocator.h"
-#include "extras/spectrum_treatment.h"
+#include "spectrum_treatment.h"
 #include "form1.h"
 #include "levels.h"
 

@@ -2,8 +2,8 @@
 // level of a tone per window and offset between bins (the worst of four
 // phases at N = 1024 and 16384, beside the parabola through three bin
 // levels), and the pitch estimate per note from A0 to C8.
-#include "extras/peak_readout.h"
-#include "extras/window_functions.h"
+#include "peak_readout.h"
+#include "window_functions.h"
 #include "levels.h"
 #include "note_names.h"
 #include "peak_estimate.h"

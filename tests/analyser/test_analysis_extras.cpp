@@ -2,15 +2,17 @@
 // frequency and dB scales, the peak readout and Help, on a live window
 // through the real chart, waterfall and FFT components.
 #include "component_site.h"
-#include "extras/analysis_extras.h"
-#include "extras/window_extras.h"
-#include "extras/frequency_scale.h"
-#include "extras/level_ruler.h"
-#include "extras/peak_readout.h"
+#include "analysis_extras.h"
+#include "window_extras.h"
+#include "frequency_scale.h"
+#include "level_ruler.h"
+#include "peak_readout.h"
 #include "frequency_scaling.h"
 #include "levels.h"
 #include "readouts.h"
 #include "test_capture_fixture.h"
+
+#include <interfaces/trazel_axis.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -22,6 +24,8 @@
 #include <QSettings>
 #include <QShortcut>
 #include <QTemporaryDir>
+
+#include <tuple>
 #include <QTest>
 
 #include <cmath>
@@ -203,12 +207,60 @@ private slots:
         QFETCH(QList<ScaleMark>, some);
         const QString rateText = QString::number(rate);
         const FrequencyAxis axis{int16_t(scaling), fftSize, rate, firstBin, 500,
-                                 axisCommand(int16_t(scaling), rate, QString::number(fftSize), rateText)};
+                                 axisTicks(int16_t(scaling), rate, QString::number(fftSize), rateText)};
         const std::vector<ScaleMark> marks = vellarin::frequencyMarks(axis);
         for (const ScaleMark& m : some)
             QVERIFY2(std::any_of(marks.begin(), marks.end(), [&](const ScaleMark& x) {
                          return x.column == m.column && x.hertz == m.hertz && x.major == m.major;
                      }), qPrintable(QString("%1 Hz").arg(m.hertz)));
+    }
+
+    void labelsSitOnTheChartsTickLines_data()
+    {
+        QTest::addColumn<int>("scaling");
+        QTest::addColumn<double>("rate");
+        for (double rate : {8000.0, 16000.0, 22050.0, 44100.0, 48000.0, 96000.0})
+            for (int scaling : {1, 2})
+                QTest::newRow(qPrintable(QString("%1 %2 Hz").arg(scaling == 1 ? "log" : "full-fit").arg(rate)))
+                    << scaling << rate;
+    }
+
+    // The scale labels exactly the tick lines the chart draws from the axis
+    // command it is sent, read here as the chart reads it.
+    void labelsSitOnTheChartsTickLines()
+    {
+        QFETCH(int, scaling);
+        QFETCH(double, rate);
+        const QString rateText = QString::number(rate), fftText = "4096";
+        const int columns = 700;
+        const std::optional<QString> command = axisCommand(int16_t(scaling), rate, fftText, rateText);
+        QVERIFY(command);
+        QList<double> v;
+        for (const QString& field : command->split(u',', Qt::SkipEmptyParts).mid(1))
+            v << field.trimmed().toDouble();
+        QVERIFY(v.size() > 5);
+        const trazel::AxisMode mode = trazel::AxisMode(int(v[0]));
+        const trazel::AxisSpan span{v[2], v[1], std::trunc(v[4])};
+        std::vector<ScaleMark> drawn;
+        for (qsizetype k = 5; k < v.size() && double(k - 5) < span.points; ++k)
+            if (const auto column = trazel::tickColumn(mode, span, std::fabs(v[k]), columns))
+                drawn.push_back({*column, std::fabs(v[k]), v[k] < 0});
+
+        const FrequencyAxis axis{int16_t(scaling), 4096, rate, 0, columns,
+                                 axisTicks(int16_t(scaling), rate, fftText, rateText)};
+        std::vector<ScaleMark> labelled = vellarin::frequencyMarks(axis);
+        const auto order = [](const ScaleMark& a, const ScaleMark& b) {
+            return std::tie(a.column, a.hertz) < std::tie(b.column, b.hertz);
+        };
+        std::sort(drawn.begin(), drawn.end(), order);
+        std::sort(labelled.begin(), labelled.end(), order);
+        QVERIFY(!drawn.empty());
+        QCOMPARE(labelled.size(), drawn.size());
+        for (size_t i = 0; i < drawn.size(); ++i) {
+            QCOMPARE(labelled[i].column, drawn[i].column);
+            QCOMPARE(labelled[i].hertz, drawn[i].hertz);
+            QCOMPARE(labelled[i].major, drawn[i].major);
+        }
     }
 
     void noScale_data()

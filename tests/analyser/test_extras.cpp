@@ -1,10 +1,11 @@
 // What a user may ask for beyond the window's design: command-line options,
 // remembered settings, pictures and the spectrum saved to files.
-#include "extras/ending_signals.h"
-#include "extras/exports.h"
-#include "extras/launch_options.h"
-#include "extras/remembered_settings.h"
-#include "extras/window_extras.h"
+#include "analysis_extras.h"
+#include "ending_signals.h"
+#include "exports.h"
+#include "launch_options.h"
+#include "remembered_settings.h"
+#include "window_extras.h"
 #include "readouts.h"
 #include "test_capture_fixture.h"
 
@@ -104,6 +105,11 @@ private slots:
         Window w;
         QCOMPARE(launchRefusal(*w.window, request.options), QString());
         applyLaunchOptions(*w.window, request.options);
+        // The drop-downs and the options show what the settings hold.
+        const AnalysisSettings& settings = w.window->settings().value();
+        QCOMPARE(w.window->Combo1->currentText(), settings.rateText);
+        QCOMPARE(w.window->Combo2->currentText(), settings.fftSizeText);
+        QVERIFY(w.window->LogX->isChecked());
         QVERIFY(request.options.start);
         w.window->Command1->click();
         QVERIFY(w.capturing());
@@ -111,6 +117,31 @@ private slots:
         QCOMPARE(w.device.lastFormat().samplesPerSec, 48000u);
         QCOMPARE(w.state().FFTSize, 4096);
         QCOMPARE(w.state().FreqScaling, int16_t(LogScaling));
+    }
+
+    void fftSizeSameRuleBothWays_data()
+    {
+        QTest::addColumn<QString>("size");
+        for (const char* size : {"1024", "2048", "16384", "1000", "32768", "512", "0", "-1024"})
+            QTest::newRow(size) << QString(size);
+    }
+
+    // A size the command line takes, the drop-down takes, and the other way
+    // round; both say the same rule.
+    void fftSizeSameRuleBothWays()
+    {
+        QFETCH(QString, size);
+        QCommandLineParser parser;
+        addLaunchOptions(parser);
+        const LaunchRequest request = readCommandLine(parser, {"vellarin", "--fft", size});
+        Window w;
+        w.start("44100", size);
+        const QString rule = "The FFT size must be 1024, 2048, 4096, 8192 or 16384!";
+        QCOMPARE(request.error.isEmpty(), w.capturing());
+        if (!w.capturing()) {
+            QCOMPARE(request.error, "--fft " + size + ": " + rule);
+            QCOMPARE(w.messages.shown, QStringList{rule});
+        }
     }
 
     void deviceByNameOrNumber_data()
@@ -308,16 +339,17 @@ private slots:
         QFile file(path(asked));
         QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
         const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.mid(0, 5), (QStringList{"# vellarin spectrum", "# sample rate: 44100 Hz", "# FFT size: 1024",
-                                               "# device: USB Mic", "bin,frequency_hz,level_db"}));
-        QCOMPARE(lines.size(), 5 + 513);
+        QCOMPARE(lines.mid(0, 7), (QStringList{"# vellarin spectrum", "# sample rate: 44100 Hz", "# FFT size: 1024",
+                                               "# device: USB Mic", "# window function: rectangular",
+                                               "# averaging: off", "bin,frequency_hz,level_db"}));
+        QCOMPARE(lines.size(), 7 + 513);
         for (int bin = 0; bin <= 512; ++bin) {
-            const QStringList row = lines[5 + bin].split(u',');
+            const QStringList row = lines[7 + bin].split(u',');
             QCOMPARE(row[0].toInt(), bin);
             QCOMPARE(row[1].toDouble(), bin * 44100.0 / 1024);
             QVERIFY(qAbs(row[2].toDouble() - levelDecibels(w.state().BinLevel[bin])) < 0.005);
         }
-        const auto level = [&](int bin) { return lines[5 + bin].section(u',', 2).toDouble(); };
+        const auto level = [&](int bin) { return lines[7 + bin].section(u',', 2).toDouble(); };
         for (int bin : {39, 41, 100})
             QVERIFY(level(40) > level(bin) + 20);  // the tone's bin stands out
 
@@ -358,6 +390,48 @@ private slots:
         const QList<QByteArray> lines = file.readAll().split('\n');
         QCOMPARE(lines.value(3), QByteArray("# device: USB Mic"));
         QCOMPARE(lines.value(4), QByteArray("bin,frequency_hz,level_db"));
+    }
+
+    void csvHeaderSaysTheTreatment_data()
+    {
+        QTest::addColumn<QString>("windowFunction");
+        QTest::addColumn<QString>("averaging");
+        QTest::newRow("as designed") << "" << "";
+        QTest::newRow("hann, slow") << "hann" << "slow";
+        QTest::newRow("flat top, fast") << "flat-top" << "fast";
+    }
+
+    // Every comment line after the title is "key: value", and the window
+    // function and averaging chosen are among them.
+    void csvHeaderSaysTheTreatment()
+    {
+        QFETCH(QString, windowFunction);
+        QFETCH(QString, averaging);
+        Window w;
+        WindowExtras extras(*w.window, w.messages, [&](const QString&, const QString&, const QString&) {
+            return path("treatment.csv");
+        });
+        AnalysisExtras analysis(*w.window, *extras.menu());  // what applies the choices to the frames
+        w.window->settings().edit([&](AnalysisSettings& s) {
+            s.windowFunction = windowFunction;
+            s.averaging = averaging;
+        });
+        w.start("44100", "1024");
+        QVERIFY(w.tickDraws(2));
+        extras.exportSpectrum();
+        QFile file(path("treatment.csv"));
+        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+        QMap<QString, QString> header;
+        for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n').mid(1)) {
+            if (!line.startsWith(u'#'))
+                break;
+            const qsizetype colon = line.indexOf(QStringLiteral(": "));
+            QVERIFY2(colon > 2, qPrintable(line));
+            header.insert(line.mid(2, colon - 2), line.mid(colon + 2));
+        }
+        QCOMPARE(header.value("window function"), windowFunction.isEmpty() ? QString("rectangular") : windowFunction);
+        QCOMPARE(header.value("averaging"), averaging.isEmpty() ? QString("off") : averaging);
+        QCOMPARE(header.value("FFT size"), QString("1024"));
     }
 
     void peakHold()

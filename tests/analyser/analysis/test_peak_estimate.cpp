@@ -1,6 +1,6 @@
 // The peak estimate on tones of known frequency, level and phase seen
 // through each of the analyser's windows.
-#include "extras/window_functions.h"
+#include "window_functions.h"
 #include "peak_estimate.h"
 
 #include <synthetic_sound.h>

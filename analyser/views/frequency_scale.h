@@ -3,6 +3,8 @@
 // logarithmic and full-fit scaling, and at round frequencies (1, 2 or 5
 // times a power of ten) in standard scaling, each over the column that
 // shows it.
+#include "frequency_scaling.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -18,8 +20,8 @@ struct FrequencyAxis {
     double sampleRate = 0;
     int32_t firstBin = 0;  // the pan position of standard scaling
     int32_t columns = 0;   // the chart's width in pixels
-    // The axis command the chart was sent for its tick lines, if any.
-    std::optional<QString> axisCommand;
+    // The tick lines the chart was sent, if any.
+    std::optional<AxisTicks> ticks;
     bool operator==(const FrequencyAxis&) const = default;
 };
 

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <span>
+#include <utility>
+#include <vector>
 
 class QDateTime;
 class QImage;
@@ -17,6 +19,10 @@ struct SpectrumFrame {
     int32_t fftSize = 0;
     QString device;
     std::span<const int16_t> levels;  // bins 0 .. fftSize / 2
+    // How the levels were made, each a "# key: value" line of the header
+    // after the rate, size and device: the window function, the averaging,
+    // and whatever later treatment joins them.
+    std::vector<std::pair<QString, QString>> treatment;
 };
 
 // Each returns what went wrong, or nothing.

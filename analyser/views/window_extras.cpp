@@ -1,6 +1,8 @@
 #include "window_extras.h"
 
 #include "exports.h"
+#include "power_averaging.h"
+#include "window_functions.h"
 #include "form1.h"
 #include "message_sink.h"
 
@@ -35,7 +37,11 @@ QString askWithDialog(QWidget* parent, const QString& title, const QString& sugg
 WindowExtras::WindowExtras(Form1& window, MessageSink& messages, PathQuestion askPath)
     : QObject(&window), m_window(window), m_messages(messages), m_askPath(std::move(askPath))
 {
-    window.setPeakHold(&m_peakHold);
+    window.setChartTrace(&m_peakHold);
+    connect(&window.settings(), &SettingsModel::changed, this, [this](const SettingsChange& change) {
+        if (change.now.peakHold != m_peakHold.isOn())
+            holdPeaks(change.now.peakHold);
+    });
     if (!m_askPath)
         m_askPath = [&window](const QString& title, const QString& suggested, const QString& filter) {
             return askWithDialog(&window, title, suggested, filter);
@@ -89,7 +95,7 @@ WindowExtras::WindowExtras(Form1& window, MessageSink& messages, PathQuestion as
 
 WindowExtras::~WindowExtras()
 {
-    m_window.setPeakHold(nullptr);
+    m_window.setChartTrace(nullptr);
 }
 
 void WindowExtras::savePicture(Picture which)
@@ -124,7 +130,11 @@ void WindowExtras::exportSpectrum()
     // Taken before asking, so the file holds the spectrum on show when the user asked.
     // Under the rate and size the levels were computed with, not those of a Start since.
     const std::vector<int16_t> levels(s.BinLevel.begin(), s.BinLevel.begin() + s.BinLevelFFTSize / 2 + 1);
-    const SpectrumFrame frame{s.BinLevelRate, s.BinLevelFFTSize, m_device, levels};
+    const AnalysisSettings& settings = m_window.settings().value();
+    const SpectrumFrame frame{
+        s.BinLevelRate, s.BinLevelFFTSize, m_device, levels,
+        {{QStringLiteral("window function"), QLatin1String(windowShape(windowFromKey(settings.windowFunction)).key)},
+         {QStringLiteral("averaging"), QLatin1String(averagingShape(averagingFromKey(settings.averaging)).key)}}};
     saveAs(QStringLiteral("Export Spectrum"), QStringLiteral("spectrum"), QStringLiteral("csv"),
            QStringLiteral("CSV files (*.csv)"), [&](const QString& path) { return writeSpectrumCsv(frame, path); });
 }
@@ -160,7 +170,12 @@ void WindowExtras::startOrStop()
 
 void WindowExtras::togglePeakHold()
 {
-    m_peakHold.setOn(!m_peakHold.isOn());
+    m_window.settings().edit([](AnalysisSettings& s) { s.peakHold = !s.peakHold; });
+}
+
+void WindowExtras::holdPeaks(bool on)
+{
+    m_peakHold.setOn(on);
     if (m_peakHoldItem)
         m_peakHoldItem->setChecked(m_peakHold.isOn());
     // The window's chart plots its one spectrum channel only; the peaks are the second.

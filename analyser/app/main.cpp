@@ -1,11 +1,11 @@
 // vellarin: a real-time audio spectrum analyser.
-#include "extras/analysis_extras.h"
-#include "extras/device_listing.h"
-#include "extras/ending_signals.h"
-#include "extras/first_trace_mark.h"
-#include "extras/launch_options.h"
-#include "extras/remembered_settings.h"
-#include "extras/window_extras.h"
+#include "analysis_extras.h"
+#include "device_listing.h"
+#include "ending_signals.h"
+#include "first_trace_mark.h"
+#include "launch_options.h"
+#include "remembered_settings.h"
+#include "window_extras.h"
 #include "form1.h"
 
 #include <QApplication>

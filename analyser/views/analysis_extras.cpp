@@ -5,7 +5,6 @@
 #include "frequency_scale.h"
 #include "frequency_scaling.h"
 #include "level_ruler.h"
-#include "number_text.h"
 #include "peak_readout.h"
 
 #include <QActionGroup>
@@ -28,10 +27,10 @@ AnalysisExtras::AnalysisExtras(Form1& window, QMenu& menu, QSettings* remembered
     m_scale = new FrequencyScale(
         [this] {
             const AnalyserState& s = m_window.state();
-            const QString rateText = m_window.Combo1->currentText();
-            const double rate = readLeadingNumber(rateText).value;
+            const AnalysisSettings& settings = m_window.settings().value();
+            const double rate = settings.sampleRate();
             return FrequencyAxis{s.FreqScaling, s.FFTSize, rate, m_window.HScroll1->value(), m_window.chart().xmax(),
-                                 axisCommand(s.FreqScaling, rate, QString::number(s.FFTSize), rateText)};
+                                 axisTicks(s.FreqScaling, rate, settings.fftSizeText, settings.rateText)};
         },
         &window);
     m_ruler = new LevelRuler(
@@ -45,12 +44,10 @@ AnalysisExtras::AnalysisExtras(Form1& window, QMenu& menu, QSettings* remembered
     m_peak->setAlignment(Qt::AlignCenter);
     for (QWidget* strip : {(QWidget*)m_scale, (QWidget*)m_ruler, (QWidget*)m_peak})
         strip->hide();
-    // The strips keep to the chart and the waterfall wherever the layout puts them.
-    window.Trazel1->installEventFilter(this);
-    window.Cascadra1->installEventFilter(this);
     // While stopped the pan redraws the chart at once; the scale goes with it.
     connect(window.HScroll1, &QScrollBar::valueChanged, this, [this] { m_scale->follow(); });
 
+    connect(&window.settings(), &SettingsModel::changed, this, [this](const SettingsChange& change) { follow(change); });
     buildMenu(menu);
     const struct {
         QKeySequence keys;
@@ -67,6 +64,8 @@ AnalysisExtras::AnalysisExtras(Form1& window, QMenu& menu, QSettings* remembered
             [this] { setPeakReadoutShown(!m_peakShown); });
     connect(new QShortcut(QKeySequence(Qt::Key_F1), &window), &QShortcut::activated, this, [this] { m_help.showKeys(); });
 
+    // Choices made before the add-on was there take effect now.
+    follow({AnalysisSettings{}, window.settings().value()});
     restore();
 }
 
@@ -74,7 +73,8 @@ AnalysisExtras::~AnalysisExtras()
 {
     // The window leaves as designed, so the size remembered for it is that of
     // the window without the strips; they are added again when restored.
-    m_window.setStrips({});
+    for (QWidget* strip : {(QWidget*)m_ruler, (QWidget*)m_scale, (QWidget*)m_peak})
+        m_window.setStrip(strip, layout::StripSide::leftOfChart, 0);
     m_window.setFrameExtras(nullptr);
 }
 
@@ -147,9 +147,7 @@ void AnalysisExtras::remember(const char* key, const QVariant& value)
 
 void AnalysisExtras::setWindowFunction(WindowFunction function)
 {
-    m_treatment.setWindowFunction(function);
-    remember("windowFunction", QLatin1String(windowShape(function).key));
-    refreshChecks();
+    m_window.settings().edit([function](AnalysisSettings& s) { s.windowFunction = QLatin1String(windowShape(function).key); });
 }
 
 void AnalysisExtras::nextWindowFunction()
@@ -163,9 +161,7 @@ void AnalysisExtras::nextWindowFunction()
 
 void AnalysisExtras::setAveraging(Averaging averaging)
 {
-    m_treatment.setAveraging(averaging);
-    remember("averaging", QLatin1String(averagingShape(averaging).key));
-    refreshChecks();
+    m_window.settings().edit([averaging](AnalysisSettings& s) { s.averaging = QLatin1String(averagingShape(averaging).key); });
 }
 
 void AnalysisExtras::nextAveraging()
@@ -179,61 +175,50 @@ void AnalysisExtras::nextAveraging()
 
 void AnalysisExtras::setScalesShown(bool shown)
 {
-    m_scalesShown = shown;
-    remember("scales", shown);
-    showStrips();
+    m_window.settings().edit([shown](AnalysisSettings& s) { s.scalesShown = shown; });
 }
 
 void AnalysisExtras::setPeakReadoutShown(bool shown)
 {
-    m_peakShown = shown;
-    remember("peakReadout", shown);
-    showStrips();
-    showPeak();
+    m_window.settings().edit([shown](AnalysisSettings& s) { s.peakReadoutShown = shown; });
 }
 
-// The strips' sizes follow the window's font; the window grows by them.
-void AnalysisExtras::showStrips()
+// The choices are the settings' to keep; here they take effect and are remembered.
+void AnalysisExtras::follow(const SettingsChange& change)
 {
-    const QFontMetrics metrics = m_window.fontMetrics();
-    const TwipsScale twips = TwipsScale::of(&m_window);
-    const int rulerPixels = metrics.horizontalAdvance(QStringLiteral("-100.5")) + 8;
-    const int linePixels = metrics.height() + 4;
-    layout::Strips strips;
-    if (m_scalesShown) {
-        strips.ruler = rulerPixels * twips.perPixelX;
-        strips.scale = linePixels * twips.perPixelY;
+    const AnalysisSettings& was = change.before;
+    const AnalysisSettings& now = change.now;
+    if (now.windowFunction != was.windowFunction) {
+        m_treatment.setWindowFunction(windowFromKey(now.windowFunction));
+        remember("windowFunction", QLatin1String(windowShape(windowFunction()).key));
     }
-    if (m_peakShown)
-        strips.readout = linePixels * twips.perPixelY;
-    m_ruler->setFixedWidth(rulerPixels);
-    m_scale->setFixedHeight(linePixels);
-    m_peak->setFixedHeight(linePixels);
-    m_window.setStrips(strips);
-    m_ruler->setVisible(m_scalesShown);
-    m_scale->setVisible(m_scalesShown);
-    m_peak->setVisible(m_peakShown);
-    placeStrips();
+    if (now.averaging != was.averaging) {
+        m_treatment.setAveraging(averagingFromKey(now.averaging));
+        remember("averaging", QLatin1String(averagingShape(averaging()).key));
+    }
+    if (now.scalesShown != was.scalesShown || now.peakReadoutShown != was.peakReadoutShown) {
+        m_scalesShown = now.scalesShown;
+        m_peakShown = now.peakReadoutShown;
+        if (now.scalesShown != was.scalesShown)
+            remember("scales", m_scalesShown);
+        if (now.peakReadoutShown != was.peakReadoutShown)
+            remember("peakReadout", m_peakShown);
+        showStrips();
+        showPeak();
+    }
     refreshChecks();
 }
 
-void AnalysisExtras::placeStrips()
+// The strips' sizes follow the window's font; the window makes room for them.
+void AnalysisExtras::showStrips()
 {
-    const QRect chart = m_window.Trazel1->geometry();
-    const QRect waterfall = m_window.Cascadra1->geometry();
-    m_ruler->move(chart.left() - m_ruler->width(), chart.top());
-    m_ruler->resize(m_ruler->width(), chart.height());
-    m_scale->move(chart.left(), chart.bottom() + 1);
-    m_scale->resize(chart.width(), m_scale->height());
-    m_peak->move(chart.left(), waterfall.top() - m_peak->height());
-    m_peak->resize(chart.width(), m_peak->height());
-}
-
-bool AnalysisExtras::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
-        placeStrips();
-    return QObject::eventFilter(watched, event);
+    const QFontMetrics metrics = m_window.fontMetrics();
+    const int rulerPixels = metrics.horizontalAdvance(QStringLiteral("-100.5")) + 8;
+    const int linePixels = metrics.height() + 4;
+    m_window.setStrip(m_ruler, layout::StripSide::leftOfChart, m_scalesShown ? rulerPixels : 0);
+    m_window.setStrip(m_scale, layout::StripSide::underChart, m_scalesShown ? linePixels : 0);
+    m_window.setStrip(m_peak, layout::StripSide::underLabels, m_peakShown ? linePixels : 0);
+    refreshChecks();
 }
 
 void AnalysisExtras::frameDrawn()

@@ -31,14 +31,16 @@ void restoreSettings(Form1& w, const QSettings& s)
         w.restoreGeometry(s.value("geometry").toByteArray());
     if (const QString device = entryForKey(*w.List1, s.value("device").toString()); !device.isEmpty())
         w.List1->setEditText(device);
-    if (s.contains("rate"))
-        w.Combo1->setEditText(s.value("rate").toString());
-    if (s.contains("fftSize"))
-        w.Combo2->setEditText(s.value("fftSize").toString());
-    if (s.contains("scaling")) {
-        const int scaling = s.value("scaling").toInt();
-        chooseOption(scaling == LogScaling ? w.LogX : scaling == FullFitScaling ? w.FullFreqX : w.StandardX, true);
-    }
+    w.settings().edit([&s](AnalysisSettings& a) {
+        if (s.contains("rate"))
+            a.rateText = s.value("rate").toString();
+        if (s.contains("fftSize"))
+            a.fftSizeText = s.value("fftSize").toString();
+        if (s.contains("scaling")) {
+            const int scaling = s.value("scaling").toInt();
+            a.scaling = scaling == LogScaling || scaling == FullFitScaling ? int16_t(scaling) : int16_t(StandardScaling);
+        }
+    });
     if (s.contains("direction")) {
         const auto options = directionOptions(w);
         const int direction = s.value("direction").toInt();
@@ -62,9 +64,10 @@ void rememberSettings(const Form1& w, QSettings& s)
     // The server's name for a source, else the device's name, never the
     // number: the list may be in another order next time.
     s.setValue("device", selectedDeviceKey(*w.List1));
-    s.setValue("rate", w.Combo1->currentText());
-    s.setValue("fftSize", w.Combo2->currentText());
-    s.setValue("scaling", w.selectedScaling());
+    const AnalysisSettings& a = w.settings().value();
+    s.setValue("rate", a.rateText);
+    s.setValue("fftSize", a.fftSizeText);
+    s.setValue("scaling", a.scaling);
     const auto options = directionOptions(w);
     for (size_t i = 0; i < options.size(); ++i)
         if (options[i]->isChecked())
@@ -89,9 +92,9 @@ QStringList SettingsKeeper::heldKeys() const
     const LaunchOptions& g = m_given;
     const bool held[] = {
         !g.device.isEmpty() && w.List1->currentText() == deviceEntry(w, g.device),
-        g.rate && w.Combo1->currentText() == QString::number(*g.rate),
-        g.fftSize && w.Combo2->currentText() == QString::number(*g.fftSize),
-        g.scaling && w.selectedScaling() == *g.scaling,
+        g.rate && w.settings().value().rateText == QString::number(*g.rate),
+        g.fftSize && w.settings().value().fftSizeText == QString::number(*g.fftSize),
+        g.scaling && w.settings().value().scaling == *g.scaling,
     };
     const char* const keys[] = {"device", "rate", "fftSize", "scaling"};
     QStringList found;

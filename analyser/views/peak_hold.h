@@ -3,29 +3,21 @@
 // shown since peak hold was switched on, as the chart's second channel. The
 // peaks start afresh whenever the columns come to mean other frequencies:
 // another scaling, FFT size, rate, pan position or chart width.
+#include "chart_trace.h"
+
 #include <cstdint>
 #include <vector>
 
 namespace vellarin {
 
-// What a chart column stands for.
-struct ColumnMeaning {
-    int16_t scaling = -1;
-    int32_t fftSize = 0;
-    uint32_t sampleRate = 0;
-    int32_t firstBin = 0;
-    int32_t columns = 0;
-    bool operator==(const ColumnMeaning&) const = default;
-};
-
-class PeakHold {
+class PeakHold final : public ChartTrace {
 public:
-    bool isOn() const { return m_on; }
+    bool isOn() const override { return m_on; }
     void setOn(bool on);
 
-    // The line and its peaks, interleaved point by point for a two-channel
+    // The peaks and the line, interleaved point by point for a two-channel
     // chart call; the buffer is kept from call to call.
-    int16_t* withPeaks(const int16_t* line, int32_t count, const ColumnMeaning& meaning);
+    int16_t* withLine(const int16_t* line, int32_t count, const ColumnMeaning& meaning) override;
     const std::vector<int16_t>& peaks() const { return m_peaks; }
 
 private:

@@ -1,22 +1,18 @@
 #include "launch_options.h"
 
-#include "choose_option.h"
 #include "device_list.h"
 #include "form1.h"
 #include "sample_rate_range.h"
 
 #include <QCommandLineParser>
 #include <QComboBox>
-#include <QRadioButton>
 
-#include <array>
 
 namespace vellarin {
 
 namespace {
 
 constexpr int lowestRate = LowestSampleRate, highestRate = HighestSampleRate;
-constexpr std::array fftSizes{1024, 2048, 4096, 8192, 16384};
 
 // Qt's own options: the application takes them from the command line itself.
 const struct {
@@ -40,15 +36,6 @@ std::optional<int> wholeNumber(const QString& text)
     bool ok = false;
     const int n = text.toInt(&ok);
     return ok ? std::optional<int>(n) : std::nullopt;
-}
-
-QRadioButton* scalingButton(Form1& window, int16_t scaling)
-{
-    switch (scaling) {
-    case LogScaling: return window.LogX;
-    case FullFitScaling: return window.FullFreqX;
-    default: return window.StandardX;
-    }
 }
 
 }  // namespace
@@ -104,9 +91,8 @@ LaunchRequest readLaunchOptions(const QCommandLineParser& parser)
     }
     if (parser.isSet("fft")) {
         o.fftSize = wholeNumber(parser.value("fft"));
-        if (!o.fftSize || std::find(fftSizes.begin(), fftSizes.end(), *o.fftSize) == fftSizes.end())
-            return {o, QStringLiteral("--fft %1: The FFT size must be 1024, 2048, 4096, 8192 or 16384!")
-                           .arg(parser.value("fft"))};
+        if (!o.fftSize || !isFFTSize(*o.fftSize))
+            return {o, QStringLiteral("--fft %1: %2").arg(parser.value("fft"), fftSizeMessage())};
     }
     if (parser.isSet("scaling")) {
         for (const auto& s : scalingNames)
@@ -155,12 +141,14 @@ void applyLaunchOptions(Form1& window, const LaunchOptions& o)
 {
     if (const QString device = deviceEntry(window, o.device); !o.device.isEmpty() && !device.isEmpty())
         window.List1->setEditText(device);
-    if (o.rate)
-        window.Combo1->setEditText(QString::number(*o.rate));
-    if (o.fftSize)
-        window.Combo2->setEditText(QString::number(*o.fftSize));
-    if (o.scaling)
-        chooseOption(scalingButton(window, *o.scaling), true);
+    window.settings().edit([&o](AnalysisSettings& s) {
+        if (o.rate)
+            s.rateText = QString::number(*o.rate);
+        if (o.fftSize)
+            s.fftSizeText = QString::number(*o.fftSize);
+        if (o.scaling)
+            s.scaling = *o.scaling;
+    });
 }
 
 }  // namespace vellarin

@@ -38,6 +38,7 @@ public:
     QMenu* menu() const { return m_menu; }
 
 private:
+    void holdPeaks(bool on);
     void saveAs(const QString& title, const QString& what, const QString& suffix, const QString& filter,
                 const std::function<QString(const QString& path)>& write);
 

@@ -1,5 +1,7 @@
 #include "level_ruler.h"
 
+#include "levels.h"
+
 #include <QPainter>
 
 #include <cmath>
@@ -9,7 +11,7 @@ namespace vellarin {
 namespace {
 
 // A level is 20 log10(m) x 32767 / (20 log10(32767)) for an amplitude m.
-const double levelsPerDecibel = 32767.0 / (20.0 * std::log10(32767.0));
+const double levelsPerDb = levelsPerDecibel();
 
 }  // namespace
 
@@ -22,8 +24,8 @@ std::vector<RulerMark> rulerMarks(const LevelAxis& a, double minSpacing)
     const int32_t halfHeight = a.height / 2;
     if (halfRange <= 0 || halfHeight <= 0 || !(minSpacing > 0))
         return marks;
-    const double rowsPerDecibel = double(halfHeight) / double(halfRange) * levelsPerDecibel;
-    const auto rowOf = [&](double db) { return halfHeight - (db * levelsPerDecibel - double(centre)) * halfHeight / double(halfRange); };
+    const double rowsPerDecibel = double(halfHeight) / double(halfRange) * levelsPerDb;
+    const auto rowOf = [&](double db) { return halfHeight - (db * levelsPerDb - double(centre)) * halfHeight / double(halfRange); };
 
     const double decade = std::pow(10.0, std::floor(std::log10(minSpacing / rowsPerDecibel)));
     double step = 10 * decade;
@@ -32,8 +34,8 @@ std::vector<RulerMark> rulerMarks(const LevelAxis& a, double minSpacing)
             step = m * decade;
             break;
         }
-    const double top = (double(centre) + double(halfRange)) / levelsPerDecibel;
-    const double bottom = (double(centre) - double(halfRange) * (a.height - halfHeight) / halfHeight) / levelsPerDecibel;
+    const double top = (double(centre) + double(halfRange)) / levelsPerDb;
+    const double bottom = (double(centre) - double(halfRange) * (a.height - halfHeight) / halfHeight) / levelsPerDb;
     // Counted rather than stepped, so rounding cannot stall the walk down.
     const double first = std::floor(top / step);
     for (int i = 0; i <= a.height && (first - i) * step >= bottom; ++i) {

@@ -3,6 +3,7 @@
 // key: a window function, averaging, the frequency and dB scales, the peak
 // readout, and Help. Each choice is remembered; with nothing chosen the
 // window stays exactly as designed.
+#include "analysis_settings.h"
 #include "help_windows.h"
 #include "spectrum_treatment.h"
 
@@ -42,18 +43,15 @@ public:
     LevelRuler* levelRuler() const { return m_ruler; }
     QLabel* peakReadout() const { return m_peak; }
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void buildMenu(QMenu& menu);
     void restore();
     void remember(const char* key, const QVariant& value);
     void showStrips();
-    void placeStrips();
     void frameDrawn();
     void showPeak();
     void refreshChecks();
+    void follow(const SettingsChange& change);
 
     Form1& m_window;
     QSettings* m_remembered;

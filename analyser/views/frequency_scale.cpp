@@ -1,7 +1,5 @@
 #include "frequency_scale.h"
 
-#include "analyser_state.h"
-
 #include <QPainter>
 
 #include <algorithm>
@@ -24,65 +22,6 @@ double roundStepAbove(double v)
     return 10.0 * decade;
 }
 
-// Tick values as the chart's tick lines take them: a minus sign for a solid line.
-struct AxisTicks {
-    int mode = 0;
-    double max = 0, min = 0, points = 0;
-    std::vector<double> values;
-};
-
-std::optional<AxisTicks> parseAxisCommand(const QString& command)
-{
-    const QStringList fields = command.split(u',', Qt::SkipEmptyParts);
-    if (fields.size() < 6 || !fields[0].startsWith(u'X'))
-        return std::nullopt;
-    AxisTicks t;
-    t.mode = int(std::clamp(fields[1].toDouble(), -1.0, 3.0));
-    t.max = fields[2].toDouble();
-    t.min = fields[3].toDouble();
-    const double count = fields[4].toDouble();
-    t.points = std::trunc(fields[5].toDouble());
-    for (int i = 6; i < fields.size() && double(t.values.size()) < std::min(count, t.points); ++i)
-        t.values.push_back(fields[i].trimmed().toDouble());
-    return t;
-}
-
-// The column of a tick line, as the chart draws it.
-std::optional<int> tickColumn(const AxisTicks& t, double value, int width)
-{
-    const double bins = t.points / 2;
-    const double bin = (value - t.min) * bins / (t.max - t.min);
-    double column = NAN;
-    if (t.mode == LogScaling)
-        column = width * std::log(bin) / std::log(bins);
-    else if (t.mode == FullFitScaling)
-        column = bin * width / bins;
-    column = std::trunc(column);
-    if (!std::isfinite(column) || column < 0 || column >= width)
-        return std::nullopt;
-    return int(column);
-}
-
-// Without a tick table for the rate: decades with their multiples on a
-// logarithmic axis, round steps on a linear one.
-AxisTicks roundTicks(const FrequencyAxis& a)
-{
-    const double top = a.sampleRate / 2;
-    AxisTicks t{a.scaling, top, 0, a.scaling == LogScaling ? double(a.fftSize) : a.sampleRate, {}};
-    if (!(top > 0))
-        return t;
-    if (a.scaling == LogScaling) {
-        for (double decade = 10; decade <= top; decade *= 10)
-            for (int m = 1; m <= 9 && m * decade <= top; ++m)
-                t.values.push_back(m == 1 && decade >= 100 ? -decade : m * decade);
-    } else {
-        const double step = roundStepAbove(top / 20);
-        for (int i = 1; i * step <= top; ++i)
-            t.values.push_back(i % 5 == 0 ? -i * step : i * step);
-    }
-    return t;
-}
-
 }  // namespace
 
 std::vector<ScaleMark> frequencyMarks(const FrequencyAxis& a)
@@ -92,11 +31,12 @@ std::vector<ScaleMark> frequencyMarks(const FrequencyAxis& a)
     if (a.columns <= 0 || a.fftSize <= 0 || !(a.sampleRate > 0) || !std::isfinite(a.sampleRate))
         return marks;
     if (a.scaling == LogScaling || a.scaling == FullFitScaling) {
-        const std::optional<AxisTicks> sent = a.axisCommand ? parseAxisCommand(*a.axisCommand) : std::nullopt;
-        const AxisTicks ticks = sent ? *sent : roundTicks(a);
-        for (double v : ticks.values)
-            if (const auto column = tickColumn(ticks, std::fabs(v), a.columns))
-                marks.push_back({*column, std::fabs(v), v < 0});
+        // Labels only where the chart draws tick lines, each over its line.
+        if (!a.ticks)
+            return marks;
+        for (const AxisTick& t : a.ticks->ticks)
+            if (const auto column = trazel::tickColumn(a.ticks->mode, a.ticks->span, t.hertz, a.columns))
+                marks.push_back({*column, t.hertz, t.solid});
         std::sort(marks.begin(), marks.end(), [](const ScaleMark& x, const ScaleMark& y) { return x.column < y.column; });
         return marks;
     }

@@ -11,7 +11,7 @@ void PeakHold::setOn(bool on)
     m_peaks.clear();  // switched on again, it holds from then on
 }
 
-int16_t* PeakHold::withPeaks(const int16_t* line, int32_t count, const ColumnMeaning& meaning)
+int16_t* PeakHold::withLine(const int16_t* line, int32_t count, const ColumnMeaning& meaning)
 {
     count = std::max(count, 0);
     if (meaning != m_meaning || int32_t(m_peaks.size()) != count) {

@@ -51,8 +51,10 @@ QString writeSpectrumCsv(const SpectrumFrame& frame, const QString& path)
     out << "# vellarin spectrum\n"
         << "# sample rate: " << frame.sampleRate << " Hz\n"
         << "# FFT size: " << frame.fftSize << '\n'
-        << "# device: " << oneLine(frame.device) << '\n'
-        << "bin,frequency_hz,level_db\n";
+        << "# device: " << oneLine(frame.device) << '\n';
+    for (const auto& [key, value] : frame.treatment)
+        out << "# " << oneLine(key) << ": " << oneLine(value) << '\n';
+    out << "bin,frequency_hz,level_db\n";
     const double binHz = double(frame.sampleRate) / frame.fftSize;
     for (int32_t bin = 0; bin <= frame.fftSize / 2; ++bin)
         out << bin << ',' << QString::number(bin * binHz, 'g', 15) << ','
