@@ -1,5 +1,6 @@
 #include <wavein/printable_text.h>
 
+#include <QList>
 #include <QStringView>
 
 namespace wavein {
@@ -31,7 +32,8 @@ QString printableText(const QString& text)
 {
     QString shown;
     shown.reserve(text.size());
-    for (const char32_t c : QStringView(text).toUcs4()) {
+    for (const uint code : QStringView(text).toUcs4()) {
+        const char32_t c = code;
         if (isHidden(c))
             shown += u' ';
         else
