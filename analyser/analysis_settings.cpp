@@ -18,12 +18,14 @@ QStringList fftSizeItems()
     return items;
 }
 
-QString fftSizeMessage()
+QString fftSizeList()
 {
     QStringList items = fftSizeItems();
     const QString last = items.takeLast();
-    return QStringLiteral("The FFT size must be %1 or %2!").arg(items.join(QStringLiteral(", ")), last);
+    return QStringLiteral("%1 or %2").arg(items.join(QStringLiteral(", ")), last);
 }
+
+QString fftSizeMessage() { return QStringLiteral("The FFT size must be %1!").arg(fftSizeList()); }
 
 double AnalysisSettings::sampleRate() const { return readLeadingNumber(rateText).value; }
 

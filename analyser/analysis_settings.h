@@ -27,6 +27,8 @@ static_assert(FFTSizes.back() == MaxFFTSize);
 bool isFFTSize(int32_t n);
 // "The FFT size must be 1024, 2048, 4096, 8192 or 16384!"
 QString fftSizeMessage();
+// The sizes as a sentence reads them: "1024, 2048, ... or 16384".
+QString fftSizeList();
 // The sizes as the drop-down lists them.
 QStringList fftSizeItems();
 

@@ -151,6 +151,11 @@ private:
     void sendChartLine(int16_t* line, int16_t count, int32_t firstBin);
     void prepareTransform();
     void watchOverCapture(int64_t nowMs);
+    // After the device moved the stream to another source: the Default entry
+    // names the source it follows; a chosen source that went away ends the
+    // capture. False when the capture ended.
+    bool followSource();
+    void sourceWentAway();
 
     double sampleRate() const;
     // The waterfall's picture height in pixels, not rounded.
@@ -167,6 +172,7 @@ private:
     FourelBinding m_fft;
     CaptureWatchdog m_watchdog;
     bool m_ticking = false;
+    uint32_t m_sourceMoves = 0;  // the device's count of stream moves, as last seen
     uint64_t m_framesDrawn = 0;
     SampleHistory m_history;
     ChartTrace* m_chartTrace = nullptr;

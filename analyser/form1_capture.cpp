@@ -23,6 +23,7 @@ namespace vellarin {
 namespace {
 
 const char* const captureLostMessage = "The sound input device stopped delivering sound!";
+const char* const sourceGoneMessage = "The sound input device went away!";
 
 // A drop-down number that can be passed on as a device index: none when it
 // is negative or does not fit 32 bits.
@@ -62,11 +63,9 @@ void Form1::startCapture()
     Label4->setText(QString::number(s.CaptureFormat.samplesPerSec / 2.0, 'g', 15) + QStringLiteral(" Hz"));
 
     const QString openFailed = QStringLiteral("Failed to open sound input device!");
-    if (!rate || *rate < LowestSampleRate || *rate > HighestSampleRate) {
-        m_services.messages.show(openFailed, QStringLiteral("The sample rate must be from %1 to %2 Hz; %3 is not.")
-                                                 .arg(LowestSampleRate)
-                                                 .arg(HighestSampleRate)
-                                                 .arg(settings.rateText.trimmed()));
+    if (const SampleRateRange rates = sampleRateRange(m_services.waveIn.backend()); !rate || !rates.contains(*rate)) {
+        m_services.messages.show(openFailed, QStringLiteral("The sample rate must be %1; %2 is not.")
+                                                 .arg(describeRange(rates), settings.rateText.trimmed()));
         return;
     }
     const std::optional<uint32_t> device = unsignedNumber(List1->currentText());
@@ -80,6 +79,7 @@ void Form1::startCapture()
         return;
     }
 
+    m_sourceMoves = m_services.waveIn.streamMoves(s.WaveInHandle);
     m_chart.setLock(false);
     m_framesDrawn = 0;
     m_history.reset(s.CaptureFormat.samplesPerSec);
@@ -145,14 +145,55 @@ void Form1::watchOverCapture(int64_t nowMs)
     case CaptureWatchdog::Verdict::healthy:
         return;
     case CaptureWatchdog::Verdict::suspect:
-        if (m_services.waveIn.streamState(m_state->WaveInHandle) == wavein::StreamState::running)
+        switch (m_services.waveIn.streamState(m_state->WaveInHandle)) {
+        case wavein::StreamState::running:
             return;
+        case wavein::StreamState::gone:
+            sourceWentAway();
+            return;
+        default:
+            break;
+        }
         break;
     case CaptureWatchdog::Verdict::dead:
         break;
     }
     abandonCapture(QString::fromLatin1(captureLostMessage),
                    QStringLiteral("The sound server or the input device stopped delivering sound."));
+}
+
+void Form1::sourceWentAway()
+{
+    abandonCapture(QString::fromLatin1(sourceGoneMessage),
+                   QStringLiteral("\"%1\" is no longer there: it was unplugged or taken off the sound server. "
+                                  "Recording stopped rather than go on from another input.")
+                       .arg(List1->currentText().section(u' ', 1)));
+}
+
+bool Form1::followSource()
+{
+    AnalyserState& s = *m_state;
+    const uint32_t moves = m_services.waveIn.streamMoves(s.WaveInHandle);
+    if (moves == m_sourceMoves)
+        return true;
+    m_sourceMoves = moves;
+    const int entry = List1->findText(List1->currentText(), Qt::MatchExactly);
+    wavein::WaveInCaps now;
+    if (entry < 0 || m_services.waveIn.streamSource(s.WaveInHandle, now) != wavein::result::ok)
+        return true;
+    // A source the user chose by name is kept to; only the default is followed.
+    if (const QString chosen = List1->itemData(entry, Qt::ToolTipRole).toString(); !chosen.isEmpty()) {
+        if (chosen == now.serverName)
+            return true;
+        sourceWentAway();
+        return false;
+    }
+    // "0 Default (Monitor of Desk Speakers)": the entry keeps its number and its key.
+    const QString followed = List1->itemText(entry).section(u' ', 0, 0) + u' ' + List1->itemData(entry).toString()
+                             + QStringLiteral(" (") + now.productName + u')';
+    List1->setItemText(entry, followed);
+    List1->setEditText(followed);
+    return true;
 }
 
 }  // namespace vellarin

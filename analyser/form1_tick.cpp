@@ -27,6 +27,8 @@ void Form1::timerTick()
     if (m_ticking || s.Capturing != True)
         return;
     const QScopedValueRollback ticking(m_ticking, true);
+    if (!followSource())
+        return;
 
     const int ready = countReadyBuffers(s);
     const int64_t now = m_services.clock();

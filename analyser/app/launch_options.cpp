@@ -4,6 +4,8 @@
 #include "form1.h"
 #include "sample_rate_range.h"
 
+#include <wavein/printable_text.h>
+
 #include <QCommandLineParser>
 #include <QComboBox>
 
@@ -12,7 +14,6 @@ namespace vellarin {
 
 namespace {
 
-constexpr int lowestRate = LowestSampleRate, highestRate = HighestSampleRate;
 
 // Qt's own options: the application takes them from the command line itself.
 const struct {
@@ -48,7 +49,11 @@ void addLaunchOptions(QCommandLineParser& parser)
         {"backend", "Record from the sound server, or over ALSA; by default from the server where one answers.",
          "server|alsa"},
         {"list-devices", "Print the input sources (number, name, the sound server's name) and exit."},
-        {"rate", "Sample rate in Hz.", "hz"},
+        {"rate",
+         QStringLiteral("Sample rate in Hz: from the sound server %1, over ALSA %2.")
+             .arg(describeRange(sampleRateRange(wavein::Backend::server)),
+                  describeRange(sampleRateRange(wavein::Backend::alsa))),
+         "hz"},
         {"fft", "FFT size: 1024, 2048, 4096, 8192 or 16384.", "n"},
         {"scaling", "Frequency scaling: standard, log or fullfit.", "scaling"},
         {"start", "Start capturing as soon as the window is up."},
@@ -81,27 +86,6 @@ LaunchRequest readLaunchOptions(const QCommandLineParser& parser)
     o.device = parser.value("device").trimmed();
     if (parser.isSet("device") && o.device.isEmpty())
         return {o, QStringLiteral("--device needs a device name or number")};
-    if (parser.isSet("rate")) {
-        o.rate = wholeNumber(parser.value("rate"));
-        if (!o.rate || *o.rate < lowestRate || *o.rate > highestRate)
-            return {o, QStringLiteral("--rate %1: the sample rate must be a whole number of Hz from %2 to %3")
-                           .arg(parser.value("rate"))
-                           .arg(lowestRate)
-                           .arg(highestRate)};
-    }
-    if (parser.isSet("fft")) {
-        o.fftSize = wholeNumber(parser.value("fft"));
-        if (!o.fftSize || !isFFTSize(*o.fftSize))
-            return {o, QStringLiteral("--fft %1: %2").arg(parser.value("fft"), fftSizeMessage())};
-    }
-    if (parser.isSet("scaling")) {
-        for (const auto& s : scalingNames)
-            if (parser.value("scaling").compare(QLatin1String(s.name), Qt::CaseInsensitive) == 0)
-                o.scaling = s.scaling;
-        if (!o.scaling)
-            return {o, QStringLiteral("--scaling %1: the scaling must be standard, log or fullfit")
-                           .arg(parser.value("scaling"))};
-    }
     if (parser.isSet("backend")) {
         const QString backend = parser.value("backend");
         if (backend.compare(QLatin1String("server"), Qt::CaseInsensitive) == 0)
@@ -110,6 +94,25 @@ LaunchRequest readLaunchOptions(const QCommandLineParser& parser)
             o.backend = wavein::Backend::alsa;
         else
             return {o, QStringLiteral("--backend %1: the backend must be server or alsa").arg(backend)};
+    }
+    if (parser.isSet("rate")) {
+        o.rate = wholeNumber(parser.value("rate"));
+        // Which backend answers is known only once it is asked; launchRefusal checks again then.
+        if (QString refused = rateRefusal(parser.value("rate"), o.backend); !refused.isEmpty())
+            return {o, refused};
+    }
+    if (parser.isSet("fft")) {
+        o.fftSize = wholeNumber(parser.value("fft"));
+        if (!o.fftSize || !isFFTSize(*o.fftSize))
+            return {o, QStringLiteral("--fft %1: the FFT size must be %2").arg(parser.value("fft"), fftSizeList())};
+    }
+    if (parser.isSet("scaling")) {
+        for (const auto& s : scalingNames)
+            if (parser.value("scaling").compare(QLatin1String(s.name), Qt::CaseInsensitive) == 0)
+                o.scaling = s.scaling;
+        if (!o.scaling)
+            return {o, QStringLiteral("--scaling %1: the scaling must be standard, log or fullfit")
+                           .arg(parser.value("scaling"))};
     }
     o.listDevices = parser.isSet("list-devices");
     o.start = parser.isSet("start");
@@ -130,10 +133,21 @@ QString deviceEntry(const Form1& window, const QString& nameOrNumber)
     return entryForKey(*window.List1, nameOrNumber);
 }
 
-QString launchRefusal(const Form1& window, const LaunchOptions& o)
+QString rateRefusal(const QString& rate, wavein::Backend recordingThrough)
+{
+    const SampleRateRange rates = sampleRateRange(recordingThrough);
+    if (const std::optional<int> hertz = wholeNumber(rate); hertz && rates.contains(*hertz))
+        return {};
+    return QStringLiteral("--rate %1: the sample rate must be a whole number %2").arg(rate, describeRange(rates));
+}
+
+QString launchRefusal(const Form1& window, const LaunchOptions& o, wavein::Backend recordingThrough)
 {
     if (!o.device.isEmpty() && deviceEntry(window, o.device).isEmpty())
-        return QStringLiteral("--device %1: no such input device").arg(o.device);
+        return QStringLiteral("--device %1: no such input device (vellarin --list-devices lists them)")
+            .arg(wavein::printableText(o.device));
+    if (o.rate)
+        return rateRefusal(QString::number(*o.rate), recordingThrough);
     return {};
 }
 

@@ -42,8 +42,12 @@ LaunchRequest readCommandLine(QCommandLineParser& parser, const QStringList& arg
 // The options of a parser that has read the command line.
 LaunchRequest readLaunchOptions(const QCommandLineParser& parser);
 
-// Why the window cannot take the options: a device it does not list. Empty when it can.
-QString launchRefusal(const Form1& window, const LaunchOptions& options);
+// Why a rate given on the command line cannot be recorded through a backend; empty when it can.
+QString rateRefusal(const QString& rate, wavein::Backend recordingThrough);
+// Why the window cannot take the options: a device it does not list, or a
+// rate the backend it records through cannot be asked for. Empty when it can.
+QString launchRefusal(const Form1& window, const LaunchOptions& options,
+                      wavein::Backend recordingThrough = wavein::Backend::automatic);
 // Sets the window's controls as the options say.
 void applyLaunchOptions(Form1& window, const LaunchOptions& options);
 

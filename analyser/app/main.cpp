@@ -16,22 +16,50 @@
 
 namespace {
 
-// A check runs unattended: its messages go to the terminal, not to a box
-// that waits for a click.
-class TerminalSink final : public vellarin::MessageSink {
+// A check runs unattended and answers only what it was asked: what the
+// window and the toolkit have to say on the way (no sound source, no runtime
+// folder) is held back, and goes to the terminal only when the check fails.
+class HeldMessages final : public vellarin::MessageSink {
 public:
+    HeldMessages()
+    {
+        s_held = this;
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtFatalMsg)
+                QTextStream(stderr) << text << '\n';  // the program ends right after it
+            else
+                s_held->m_lines << text;
+        });
+    }
+    ~HeldMessages() override
+    {
+        qInstallMessageHandler(nullptr);
+        s_held = nullptr;
+    }
+    HeldMessages(const HeldMessages&) = delete;
+    HeldMessages& operator=(const HeldMessages&) = delete;
+
     using MessageSink::show;
     void show(const QString& text, const QString& reason) override
     {
-        QTextStream(stderr) << text << (reason.isEmpty() ? QString() : u' ' + reason) << '\n';
+        m_lines << text + (reason.isEmpty() ? QString() : u' ' + reason);
     }
+    void tell() const
+    {
+        QTextStream err(stderr);
+        for (const QString& line : m_lines)
+            err << line << '\n';
+    }
+
+private:
+    static inline HeldMessages* s_held = nullptr;
+    QStringList m_lines;
 };
 
 // Starts the main window without showing it and tells whether the chart,
 // the waterfall and the FFT component were all created.
-int checkComponents(wavein::WaveInApi& waveIn)
+int checkComponents(wavein::WaveInApi& waveIn, HeldMessages& messages)
 {
-    TerminalSink messages;
     vellarin::Form1 window({waveIn, messages});
     const std::pair<const char*, bool> components[] = {
         {"chart", window.chart().isAvailable()},
@@ -43,6 +71,10 @@ int checkComponents(wavein::WaveInApi& waveIn)
     for (const auto& [name, available] : components) {
         out << name << (available ? ": created\n" : ": missing\n");
         all = all && available;
+    }
+    if (!all) {
+        out.flush();
+        messages.tell();
     }
     return all ? 0 : 1;
 }
@@ -130,15 +162,18 @@ int main(int argc, char* argv[])
         return 1;
     }
 
+    if (parser.isSet(check)) {
+        HeldMessages held;
+        QApplication app(argc, argv);
+        return checkComponents(*wavein::createSystemWaveIn(launch.options.backend), held);
+    }
     QApplication app(argc, argv);
     std::unique_ptr<wavein::WaveInApi> waveIn = wavein::createSystemWaveIn(launch.options.backend);
-    if (parser.isSet(check))
-        return checkComponents(*waveIn);
 
     vellarin::MessageBoxSink messages;
     vellarin::Form1 window({*waveIn, messages});
     messages.setParent(&window);
-    if (const QString refused = vellarin::launchRefusal(window, launch.options); !refused.isEmpty()) {
+    if (const QString refused = vellarin::launchRefusal(window, launch.options, waveIn->backend()); !refused.isEmpty()) {
         QTextStream(stderr) << "vellarin: " << refused << '\n';
         return 2;
     }

@@ -2,6 +2,8 @@
 
 #include "readouts.h"
 
+#include <wavein/printable_text.h>
+
 #include <QDateTime>
 #include <QImage>
 #include <QSaveFile>
@@ -14,16 +16,6 @@ namespace {
 QString writeFailure(const QString& path, const QString& why)
 {
     return QStringLiteral("Could not write %1: %2").arg(path, why);
-}
-
-// A device name goes on one comment line: whatever would end the line or
-// hide in it (line feed, carriage return, other control characters) becomes a space.
-QString oneLine(QString text)
-{
-    for (QChar& c : text)
-        if (!c.isPrint())
-            c = u' ';
-    return text;
 }
 
 }  // namespace
@@ -51,9 +43,9 @@ QString writeSpectrumCsv(const SpectrumFrame& frame, const QString& path)
     out << "# vellarin spectrum\n"
         << "# sample rate: " << frame.sampleRate << " Hz\n"
         << "# FFT size: " << frame.fftSize << '\n'
-        << "# device: " << oneLine(frame.device) << '\n';
+        << "# device: " << wavein::printableText(frame.device) << '\n';
     for (const auto& [key, value] : frame.treatment)
-        out << "# " << oneLine(key) << ": " << oneLine(value) << '\n';
+        out << "# " << wavein::printableText(key) << ": " << wavein::printableText(value) << '\n';
     out << "bin,frequency_hz,level_db\n";
     const double binHz = double(frame.sampleRate) / frame.fftSize;
     for (int32_t bin = 0; bin <= frame.fftSize / 2; ++bin)

@@ -13,6 +13,8 @@ namespace wavein {
 
 namespace {
 
+static_assert(rateRange(Backend::server).highest == PA_RATE_MAX, "the server's rates are its sample spec's");
+
 // One delivery every 20 ms: a tick of the window's timer finds about one.
 constexpr pa_usec_t fragmentUsec = 20'000;
 
@@ -22,7 +24,21 @@ void signalLoop(void* loop)
 }
 
 void contextChanged(pa_context*, void* loop) { signalLoop(loop); }
-void streamChanged(pa_stream*, void* loop) { signalLoop(loop); }
+
+// A stream the server kills (its source was unlinked and it may not move)
+// fails with the context's error set to PA_ERR_KILLED.
+void streamChanged(pa_stream* stream, void* events)
+{
+    auto* e = static_cast<StreamEvents*>(events);
+    if (pa_stream_get_state(stream) == PA_STREAM_FAILED && pa_context_errno(pa_stream_get_context(stream)) == PA_ERR_KILLED)
+        e->killed = true;
+    signalLoop(e->loop);
+}
+
+void streamMoved(pa_stream*, void* events)
+{
+    static_cast<StreamEvents*>(events)->moves.fetch_add(1, std::memory_order_release);
+}
 
 // Hands whatever the server sent to the queued buffers. A hole in the
 // recording comes as silence, so the samples keep their place in time.
@@ -200,7 +216,7 @@ std::vector<ServerSource> PulseSession::sources(std::chrono::milliseconds timeou
 MmResult PulseSession::open(const QString& source, uint32_t rate, ServerStream& s, std::chrono::milliseconds timeout)
 {
     const pa_sample_spec spec{PA_SAMPLE_S16LE, rate, 1};
-    if (rate < lowestRate || !pa_sample_spec_valid(&spec))
+    if (rate < rateRange(Backend::server).lowest || !pa_sample_spec_valid(&spec))
         return result::badFormat;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     if (!connect(timeout))
@@ -212,14 +228,18 @@ MmResult PulseSession::open(const QString& source, uint32_t rate, ServerStream& 
     pa_proplist_free(properties);
     if (!s.stream)
         return result::noMemory;
-    pa_stream_set_state_callback(s.stream, &streamChanged, m_loop);
+    s.events->loop = m_loop;
+    pa_stream_set_state_callback(s.stream, &streamChanged, s.events.get());
+    pa_stream_set_moved_callback(s.stream, &streamMoved, s.events.get());
     pa_stream_set_read_callback(s.stream, &samplesArrived, s.capture.get());
 
     pa_buffer_attr attributes{};
     attributes.maxlength = uint32_t(-1);
     attributes.fragsize = uint32_t(pa_usec_to_bytes(fragmentUsec, &spec));
     const QByteArray name = source.toUtf8();
-    const auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED);
+    // Moved elsewhere, a named source's stream would measure another input under the chosen name.
+    const auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED
+                                         | (source.isEmpty() ? 0 : PA_STREAM_DONT_MOVE));
     ++m_openStreams;
     if (pa_stream_connect_record(s.stream, source.isEmpty() ? nullptr : name.constData(), &attributes, flags) < 0) {
         const int error = pa_context_errno(m_context);
@@ -273,6 +293,7 @@ void PulseSession::close(ServerStream& s)
 void PulseSession::release(ServerStream& s)
 {
     pa_stream_set_state_callback(s.stream, nullptr, nullptr);
+    pa_stream_set_moved_callback(s.stream, nullptr, nullptr);
     pa_stream_set_read_callback(s.stream, nullptr, nullptr);
     pa_stream_disconnect(s.stream);  // refused, harmlessly, by a stream that already ended
     pa_stream_unref(s.stream);
@@ -284,6 +305,49 @@ bool PulseSession::failed(const ServerStream& s)
 {
     Locked lock(m_loop);
     return !s.stream || pa_stream_get_state(s.stream) != PA_STREAM_READY || !contextAlive();
+}
+
+bool PulseSession::gone(const ServerStream& s)
+{
+    Locked lock(m_loop);
+    return s.events->killed;
+}
+
+bool PulseSession::sourceOf(const ServerStream& s, ServerSource& source, std::chrono::milliseconds timeout)
+{
+    Locked lock(m_loop);
+    if (!s.stream || pa_stream_get_state(s.stream) != PA_STREAM_READY || !contextAlive())
+        return false;
+    const char* name = pa_stream_get_device_name(s.stream);
+    if (!name)
+        return false;
+    struct Answer {
+        pa_threaded_mainloop* loop;
+        ServerSource* source;
+        bool done = false;
+        bool found = false;
+    } answer{m_loop, &source};
+    pa_operation* op = pa_context_get_source_info_by_name(
+        m_context, name,
+        [](pa_context*, const pa_source_info* info, int eol, void* self) {
+            auto* a = static_cast<Answer*>(self);
+            if (info) {
+                *a->source = {QString::fromUtf8(info->name), QString::fromUtf8(info->description), info->channel_map.channels};
+                a->found = true;
+            }
+            if (eol) {
+                a->done = true;
+                signalLoop(a->loop);
+            }
+        },
+        &answer);
+    if (!op)
+        return false;
+    // Cancelled either way, so the callback never writes into an answer that is gone.
+    waitUntil([&] { return answer.done || !contextAlive(); }, timeout);
+    pa_operation_cancel(op);
+    pa_operation_unref(op);
+    return answer.found;
 }
 
 }  // namespace wavein

@@ -12,6 +12,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <vector>
@@ -28,11 +29,20 @@ struct ServerSource {
     int channels = 0;
 };
 
+// What the server tells of a stream besides its samples. Written on the
+// loop's thread: killed under the loop's lock, moves at any time.
+struct StreamEvents {
+    pa_threaded_mainloop* loop = nullptr;
+    bool killed = false;  // the server ended the stream: its source went away
+    std::atomic<uint32_t> moves{0};
+};
+
 // One record stream on the server. Owned by the program's thread; the loop's
-// thread only reads through capture.
+// thread only reads through capture and writes events.
 struct ServerStream {
     pa_stream* stream = nullptr;
     std::shared_ptr<CaptureStream> capture = std::make_shared<CaptureStream>();
+    std::shared_ptr<StreamEvents> events = std::make_shared<StreamEvents>();
 };
 
 class PulseSession {
@@ -50,15 +60,19 @@ public:
     std::vector<ServerSource> sources(std::chrono::milliseconds timeout);
 
     // Opens a corked record stream of 16-bit mono at rate from the source of
-    // that name (empty: the default source), delivered about every 20 ms.
+    // that name (empty: the default source), delivered about every 20 ms. A
+    // named source's stream is never moved: when the source goes away the
+    // server ends it. The default's stream follows the default.
     MmResult open(const QString& source, uint32_t rate, ServerStream& s, std::chrono::milliseconds timeout);
     MmResult start(ServerStream& s);  // uncorks: the server starts sending
     void stop(ServerStream& s);       // corks: the server stops sending, no wait
     void close(ServerStream& s);      // the stream ends; no callback runs for it afterwards, no wait
     // The stream or the connection failed, or the server went away.
     bool failed(const ServerStream& s);
-
-    static constexpr uint32_t lowestRate = 1000;
+    // The server ended the stream because its source went away.
+    bool gone(const ServerStream& s);
+    // The source the stream records from now; false when the server does not say within timeout.
+    bool sourceOf(const ServerStream& s, ServerSource& source, std::chrono::milliseconds timeout);
 
 private:
     struct Wait;

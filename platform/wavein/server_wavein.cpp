@@ -2,7 +2,8 @@
 //
 // Device 0 is the server's default source, followed wherever the desktop
 // moves it; the others are the server's sources by their server names, as
-// last listed. The server resamples to whatever rate the program asks for.
+// last listed, each kept to its source until the source goes away. The
+// server resamples to whatever rate the program asks for.
 // Stop, reset and close never wait on the server, so a frozen one cannot hold
 // the window up; a dead one is reported by streamState at once.
 #include <wavein/pulse_session.h>
@@ -45,27 +46,29 @@ struct OpenStream {
     bool started = false;
 };
 
-class ServerWaveIn final : public SingleStreamWaveIn<OpenStream> {
+class ServerWaveIn final : public SingleStreamWaveIn<OpenStream, ServerSource> {
 public:
-    explicit ServerWaveIn(std::shared_ptr<PulseSession> session) : m_session(std::move(session)) {}
+    explicit ServerWaveIn(std::shared_ptr<PulseSession> session)
+        : SingleStreamWaveIn(Backend::server), m_session(std::move(session))
+    {
+    }
     ~ServerWaveIn() override;
 
-    uint32_t getNumDevs() override;
-    MmResult getDevCaps(uint32_t device, WaveInCaps& caps) override;
-    MmResult open(Handle& handle, uint32_t device, const WaveFormat& format) override;
     MmResult start(Handle handle) override;
     MmResult reset(Handle handle) override;
     MmResult close(Handle handle) override;
     StreamState streamState(Handle handle) override;
+    uint32_t streamMoves(Handle handle) override;
+    MmResult streamSource(Handle handle, WaveInCaps& caps) override;
 
 private:
+    std::optional<std::vector<ServerSource>> readDevices() override { return m_session->sources(listTime); }
+    WaveInCaps capsOf(const ServerSource& source) const override;
+    MmResult openStream(uint32_t device, uint32_t rate, OpenStream& opening) override;
     CaptureStream& captureOf(OpenStream& s) override { return *s.server.capture; }
     MmResult halt(OpenStream& s) override;
-    void list();
 
     std::shared_ptr<PulseSession> m_session;
-    std::vector<ServerSource> m_listing;  // the sources as the program last saw them
-    bool m_listed = false;
 };
 
 ServerWaveIn::~ServerWaveIn()
@@ -76,48 +79,18 @@ ServerWaveIn::~ServerWaveIn()
     }
 }
 
-void ServerWaveIn::list()
+WaveInCaps ServerWaveIn::capsOf(const ServerSource& source) const
 {
-    m_listing = m_session->sources(listTime);
-    m_listed = true;
+    WaveInCaps caps;
+    caps.productName = source.description;
+    caps.serverName = source.name;
+    caps.channels = uint16_t(std::clamp(source.channels, 0, 0xFFFF));
+    return caps;
 }
 
-uint32_t ServerWaveIn::getNumDevs()
+MmResult ServerWaveIn::openStream(uint32_t device, uint32_t rate, OpenStream& opening)
 {
-    list();
-    return uint32_t(m_listing.size());
-}
-
-MmResult ServerWaveIn::getDevCaps(uint32_t device, WaveInCaps& caps)
-{
-    if (!m_listed)
-        list();
-    if (device >= m_listing.size())
-        return result::badDeviceId;
-    caps.productName = m_listing[device].description;
-    caps.serverName = m_listing[device].name;
-    caps.channels = uint16_t(std::clamp(m_listing[device].channels, 0, 0xFFFF));
-    return result::ok;
-}
-
-MmResult ServerWaveIn::open(Handle& handle, uint32_t device, const WaveFormat& format)
-{
-    if (MmResult r = mayOpen(format); r != result::ok)
-        return r;
-    // A listing taken while no server answered says nothing of the server
-    // that may answer now.
-    if (!m_listed || m_listing.empty())
-        list();
-    if (m_listing.empty())
-        return result::noDriver;
-    if (device >= m_listing.size())
-        return result::badDeviceId;
-    OpenStream opening;
-    if (MmResult r = m_session->open(m_listing[device].name, format.samplesPerSec, opening.server, answerTime);
-        r != result::ok)
-        return r;
-    handle = adopt(std::move(opening));
-    return result::ok;
+    return m_session->open(listing()[device].name, rate, opening.server, answerTime);
 }
 
 MmResult ServerWaveIn::start(Handle handle)
@@ -174,9 +147,29 @@ StreamState ServerWaveIn::streamState(Handle handle)
     OpenStream* s = find(handle);
     if (!s)
         return StreamState::closed;
+    if (m_session->gone(s->server))
+        return StreamState::gone;
     if (m_session->failed(s->server))
         return StreamState::failed;
     return s->started ? StreamState::running : StreamState::stopped;
+}
+
+uint32_t ServerWaveIn::streamMoves(Handle handle)
+{
+    OpenStream* s = find(handle);
+    return s ? s->server.events->moves.load(std::memory_order_acquire) : 0;
+}
+
+MmResult ServerWaveIn::streamSource(Handle handle, WaveInCaps& caps)
+{
+    OpenStream* s = find(handle);
+    if (!s)
+        return result::invalidHandle;
+    ServerSource source;
+    if (!m_session->sourceOf(s->server, source, listTime))
+        return result::badDeviceId;
+    caps = printableCaps(source);
+    return result::ok;
 }
 
 }  // namespace

@@ -66,28 +66,26 @@ struct OpenStream {
     bool abandoned = false;  // the library stopped answering for it
 };
 
-class SystemWaveIn final : public SingleStreamWaveIn<OpenStream> {
+class SystemWaveIn final : public SingleStreamWaveIn<OpenStream, InputDevice> {
 public:
-    SystemWaveIn() : m_backend(Backend::shared()) {}
+    SystemWaveIn() : SingleStreamWaveIn(wavein::Backend::alsa), m_backend(Backend::shared()) {}
     ~SystemWaveIn() override;
 
-    uint32_t getNumDevs() override;
-    MmResult getDevCaps(uint32_t device, WaveInCaps& caps) override;
-    MmResult open(Handle& handle, uint32_t device, const WaveFormat& format) override;
     MmResult start(Handle handle) override;
     MmResult reset(Handle handle) override;
     MmResult close(Handle handle) override;
     StreamState streamState(Handle handle) override;
 
 private:
+    std::optional<std::vector<InputDevice>> readDevices() override;
+    WaveInCaps capsOf(const InputDevice& device) const override;
+    MmResult readyToOpen() override;
+    MmResult openStream(uint32_t device, uint32_t rate, OpenStream& opening) override;
     CaptureStream& captureOf(OpenStream& s) override { return *s.capture; }
     MmResult halt(OpenStream& s) override;
-    void list();
     void release();
 
     std::shared_ptr<Backend> m_backend;
-    std::vector<InputDevice> m_listing;  // the devices as the program last saw them
-    bool m_listed = false;
 };
 
 SystemWaveIn::~SystemWaveIn()
@@ -98,13 +96,11 @@ SystemWaveIn::~SystemWaveIn()
     }
 }
 
-void SystemWaveIn::list()
+std::optional<std::vector<InputDevice>> SystemWaveIn::readDevices()
 {
     auto& backend = *m_backend;
-    if (!backend.control.waitIdle(answerTime)) {
-        m_listed = true;  // keep the last listing rather than wait on a hung library
-        return;
-    }
+    if (!backend.control.waitIdle(answerTime))
+        return std::nullopt;  // keep the last listing rather than wait on a hung library
     const bool restart = backend.mayRestart();
     auto devices = backend.control.call(
         [session = backend.session, restart] {
@@ -113,44 +109,30 @@ void SystemWaveIn::list()
             return session->inputs();
         },
         answerTime);
-    m_listing = devices ? std::move(*devices) : std::vector<InputDevice>{};
-    m_listed = true;
+    return devices ? std::move(*devices) : std::vector<InputDevice>{};
 }
 
-uint32_t SystemWaveIn::getNumDevs()
+WaveInCaps SystemWaveIn::capsOf(const InputDevice& device) const
 {
-    list();
-    return uint32_t(m_listing.size());
+    WaveInCaps caps;
+    caps.productName = device.name;
+    caps.channels = uint16_t(std::min(device.channels, 0xFFFF));
+    return caps;
 }
 
-MmResult SystemWaveIn::getDevCaps(uint32_t device, WaveInCaps& caps)
+MmResult SystemWaveIn::readyToOpen()
 {
-    if (!m_listed)
-        list();
-    if (device >= m_listing.size())
-        return result::badDeviceId;
-    caps.productName = m_listing[device].name;
-    caps.channels = uint16_t(std::min(m_listing[device].channels, 0xFFFF));
-    return result::ok;
+    // An earlier stream is still being released.
+    return m_backend->control.waitIdle(answerTime) ? result::ok : result::allocated;
 }
 
-MmResult SystemWaveIn::open(Handle& handle, uint32_t device, const WaveFormat& format)
+MmResult SystemWaveIn::openStream(uint32_t device, uint32_t rate, OpenStream& opening)
 {
-    if (MmResult r = mayOpen(format); r != result::ok)
-        return r;
     auto& backend = *m_backend;
-    if (!backend.control.waitIdle(answerTime))
-        return result::allocated;  // an earlier stream is still being released
-    if (!m_listed)
-        list();
-    if (device >= m_listing.size())
-        return result::badDeviceId;
-
-    DeviceChoice choice{m_listing[device].name, 0};
+    DeviceChoice choice{listing()[device].name, 0};
     for (uint32_t i = 0; i < device; ++i)
-        choice.occurrence += m_listing[i].name == choice.name;
+        choice.occurrence += listing()[i].name == choice.name;
 
-    OpenStream opening;
     struct Outcome {
         MmResult result = result::error;
         PaStream* stream = nullptr;
@@ -158,7 +140,7 @@ MmResult SystemWaveIn::open(Handle& handle, uint32_t device, const WaveFormat& f
     auto outcome = std::make_shared<Outcome>();
     const bool restart = backend.mayRestart();
     const bool answered = backend.control.run(
-        [session = backend.session, capture = opening.capture, outcome, choice, restart, rate = format.samplesPerSec] {
+        [session = backend.session, capture = opening.capture, outcome, choice, restart, rate] {
             if (restart)
                 session->restart();
             outcome->result = session->open(choice, rate, *capture, outcome->stream);
@@ -174,9 +156,7 @@ MmResult SystemWaveIn::open(Handle& handle, uint32_t device, const WaveFormat& f
     }
     if (outcome->result != result::ok)
         return outcome->result;
-
     opening.stream = outcome->stream;
-    handle = adopt(std::move(opening));
     ++backend.openStreams;
     return result::ok;
 }

@@ -71,7 +71,28 @@ enum class StreamState : uint8_t {
     stopped,  // open, not recording (never started, or stopped)
     running,  // recording
     failed,   // started, but the device reports it inactive or in error, or no longer answers
+    gone,     // the source it recorded from went away (unplugged, or taken off the sound server)
 };
+
+// Where the sound comes from: the desktop's sound server (PulseAudio, or
+// PipeWire through its PulseAudio service), or PortAudio over ALSA.
+enum class Backend : uint8_t { automatic, server, alsa };
+
+// The sample rates a backend can be asked for; a device may still refuse
+// some within them. Automatic is the widest, for a device that does not say.
+struct RateRange {
+    uint32_t lowest = 0;
+    uint32_t highest = 0;
+};
+constexpr RateRange rateRange(Backend backend)
+{
+    switch (backend) {
+    case Backend::server: return {1000, 384000};  // the sound server's sample spec limit, PA_RATE_MAX
+    case Backend::alsa: return {1000, 768000};    // the highest rate ALSA's drivers name
+    case Backend::automatic: break;
+    }
+    return {1000, 768000};
+}
 
 // The operations the capture engine calls. Every call is made on the
 // program's one user-interface thread.
@@ -91,11 +112,18 @@ public:
 
     // A device that cannot tell reports every open stream as running.
     virtual StreamState streamState(Handle handle) { return handle ? StreamState::running : StreamState::closed; }
-};
 
-// Where the sound comes from: the desktop's sound server (PulseAudio, or
-// PipeWire through its PulseAudio service), or PortAudio over ALSA.
-enum class Backend : uint8_t { automatic, server, alsa };
+    // Which way this device object records; its rates are rateRange(backend()).
+    virtual Backend backend() const { return Backend::automatic; }
+
+    // A stream opened on the default source follows the desktop's default
+    // wherever it moves. How often it moved since it opened: cheap enough for
+    // every tick, no wait and no lock.
+    virtual uint32_t streamMoves(Handle) { return 0; }
+    // The source an open stream records from now, by its name and the
+    // server's name for it; badDeviceId when the device cannot tell.
+    virtual MmResult streamSource(Handle, WaveInCaps&) { return result::badDeviceId; }
+};
 
 // The system's recording devices. Automatic takes the sound server where one
 // answers and PortAudio otherwise.
@@ -103,7 +131,9 @@ enum class Backend : uint8_t { automatic, server, alsa };
 // From the sound server: device 0 "Default", the desktop's default source,
 // then every source by its description, monitors of outputs included. The
 // list is read afresh by getNumDevs; a device index keeps meaning the source
-// of that server name in the list the program last read.
+// of that server name in the list the program last read. A stream on a named
+// source stays on it: when the source goes away the stream ends as gone,
+// rather than move on to another input under the chosen name.
 //
 // Over PortAudio: every input-capable device,
 // the system's default input first. While no stream is open, listing or

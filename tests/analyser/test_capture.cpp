@@ -15,12 +15,14 @@ using capture_test::LiveWindow;
 using Op = wavein::ScriptedWaveIn::Op;
 
 Q_DECLARE_METATYPE(Op)
+Q_DECLARE_METATYPE(wavein::Backend)
 
 namespace {
 
 const QString openFailed = "Failed to open sound input device!";
 const QString badFftSize = "The FFT size must be 1024, 2048, 4096, 8192 or 16384!";
 const QString captureLost = "The sound input device stopped delivering sound!";
+const QString sourceGone = "The sound input device went away!";
 
 QList<Op> opsOf(const wavein::ScriptedWaveIn& device)
 {
@@ -170,6 +172,93 @@ private slots:
         QCOMPARE(w.device.callCount(Op::open), failure != 0 ? 1 : 0);
         QCOMPARE(w.messages.shown, QStringList{openFailed});
         QTEST(w.messages.reasons.value(0), "reason");
+    }
+
+    // The highest rate is the backend's own: the sound server records at no
+    // more than 384000 Hz, over ALSA a driver may take 768000.
+    void rateWithinTheBackendsLimit_data()
+    {
+        QTest::addColumn<wavein::Backend>("backend");
+        QTest::addColumn<QString>("rate");
+        QTest::addColumn<QString>("refusal");  // empty: the device is asked
+        const QString server = "The sample rate must be from 1000 to 384000 Hz (the sound server's limit); %1 is not.";
+        QTest::newRow("server, at its limit") << wavein::Backend::server << "384000" << "";
+        QTest::newRow("server, past its limit") << wavein::Backend::server << "384001" << server.arg(384001);
+        QTest::newRow("server, 768000") << wavein::Backend::server << "768000" << server.arg(768000);
+        QTest::newRow("server, below the range") << wavein::Backend::server << "999" << server.arg(999);
+        QTest::newRow("ALSA, 768000") << wavein::Backend::alsa << "768000" << "";
+        QTest::newRow("ALSA, past it") << wavein::Backend::alsa << "768001"
+                                       << "The sample rate must be from 1000 to 768000 Hz; 768001 is not.";
+    }
+
+    void rateWithinTheBackendsLimit()
+    {
+        QFETCH(wavein::Backend, backend);
+        QFETCH(QString, rate);
+        QFETCH(QString, refusal);
+        LiveWindow w;
+        w.device.setBackend(backend);
+        w.start(rate, "1024");
+        QCOMPARE(w.device.callCount(Op::open), refusal.isEmpty() ? 1 : 0);
+        QCOMPARE(w.messages.shown, refusal.isEmpty() ? QStringList{} : QStringList{openFailed});
+        QCOMPARE(w.messages.reasons.value(0), refusal);
+    }
+
+    // Recording from a source chosen by name, the window never goes on from
+    // another input under that name: when the source goes, capture stops and
+    // says which. The default source is followed, and the list names it.
+    void sourceThatGoesAway_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<bool>("moved");  // the server moves the stream; else it ends it
+        QTest::addColumn<QString>("reason");  // empty: capture goes on
+        QTest::addColumn<QString>("listText");
+
+        const QString usbGone = "\"USB Mic\" is no longer there: it was unplugged or taken off the sound server. "
+                                "Recording stopped rather than go on from another input.";
+        QTest::newRow("named source ends") << "1 USB Mic" << false << usbGone << "1 USB Mic";
+        QTest::newRow("named source moved anyway") << "1 USB Mic" << true << usbGone << "1 USB Mic";
+        QTest::newRow("default follows") << "0 Default" << true << "" << "0 Default (Desk Mic)";
+        QTest::newRow("default's source ends") << "0 Default" << false
+                                               << "\"Default\" is no longer there: it was unplugged or taken off "
+                                                  "the sound server. Recording stopped rather than go on from another input."
+                                               << "0 Default";
+    }
+
+    void sourceThatGoesAway()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(bool, moved);
+        QFETCH(QString, reason);
+        QFETCH(QString, listText);
+
+        LiveWindow w;
+        w.device.setDevices({"Default|", "USB Mic|alsa_input.usb", "Desk Mic|alsa_input.desk"});
+        w.window->listDevices(false);
+        w.start("44100", "1024", chosen);
+        verifyCapturing(w);
+        w.tick(2);
+        if (moved)
+            w.device.moveStream("Desk Mic|alsa_input.desk");
+        else
+            w.device.loseSource();
+        for (int quiet = 0; quiet < 200; quiet += 20)
+            w.tick(moved ? 1 : 0);
+
+        QCOMPARE(w.window->List1->currentText(), listText);
+        if (reason.isEmpty()) {
+            QCOMPARE(w.messages.shown, QStringList{});
+            QVERIFY(w.capturing());
+            QVERIFY(w.tickDraws(1));
+            // Stopped and started again, the default is what is recorded from.
+            w.window->Command2->click();
+            w.window->Command1->click();
+            QCOMPARE(w.device.openDevice(), 0u);
+            return;
+        }
+        QCOMPARE(w.messages.shown, QStringList{sourceGone});
+        QCOMPARE(w.messages.reasons, QStringList{reason});
+        verifyStopped(w);
     }
 
     void stop_data()

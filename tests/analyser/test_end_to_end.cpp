@@ -165,6 +165,7 @@ private slots:
         if (!m_serverUp)
             QSKIP(qPrintable("no private sound server here: " + m_whyNot));
         m_messages.shown.clear();
+        m_messages.reasons.clear();
     }
 
     void cleanupTestCase()
@@ -220,6 +221,57 @@ private slots:
         QCOMPARE(m_waveIn->streamState(handle), wavein::StreamState::closed);
         QVERIFY(m_window->Command1->isEnabled());
         QCOMPARE(m_messages.shown, QStringList{});
+    }
+
+    // An output unplugged mid-capture takes its monitor with it. Chosen by
+    // name, the source is not silently replaced by another input: capture
+    // stops and says which went. Through "Default", the server's new default
+    // is recorded from, and the list names it.
+    void sourceUnpluggedMidCapture_data()
+    {
+        QTest::addColumn<bool>("throughDefault");
+        QTest::newRow("chosen by name") << false;
+        QTest::newRow("through the default") << true;
+    }
+
+    void sourceUnpluggedMidCapture()
+    {
+        QFETCH(bool, throughDefault);
+        QVERIFY(m_server.addSink("desk", "Desk"));
+        if (throughDefault)
+            QVERIFY(m_server.setDefaultSource("desk.monitor"));
+        m_window->listDevices(false);
+        QString chosen = recordingDevice();
+        for (int i = 0; i < m_window->List1->count() && !throughDefault; ++i)
+            if (m_window->List1->itemText(i).endsWith(" Monitor of Desk"))
+                chosen = m_window->List1->itemText(i);
+        QVERIFY(chosen.endsWith(throughDefault ? " Default" : " Monitor of Desk"));
+        m_window->Combo1->setEditText("44100");
+        m_window->Combo2->setEditText("1024");
+        m_window->List1->setEditText(chosen);
+        m_window->Command1->click();
+        QCOMPARE(state().Capturing, True);
+        QTRY_VERIFY_WITH_TIMEOUT(m_window->framesDrawn() > 0, 30000);
+
+        QVERIFY(m_server.removeSink("desk"));
+        if (throughDefault) {
+            const QString followed = chosen + " (Monitor of Null Output)";
+            QTRY_COMPARE_WITH_TIMEOUT(m_window->List1->currentText(), followed, 30000);
+            QTRY_VERIFY_WITH_TIMEOUT(toneShown(93), 30000);
+            QCOMPARE(state().Capturing, True);
+            m_window->Command2->click();
+            QCOMPARE(m_messages.shown, QStringList{});
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(state().Capturing, False, 30000);
+            QCOMPARE(m_messages.shown, QStringList{"The sound input device went away!"});
+            QVERIFY2(m_messages.reasons.value(0).startsWith("\"Monitor of Desk\" is no longer there"),
+                     qPrintable(m_messages.reasons.value(0)));
+            QCOMPARE(m_window->List1->currentText(), chosen);
+        }
+        QVERIFY(m_window->Command1->isEnabled());
+        QVERIFY(m_server.setDefaultSource("t.monitor"));
+        m_window->listDevices(false);
+        QCOMPARE(m_window->List1->currentText(), throughDefault ? chosen : recordingDevice());
     }
 
     void serverDiesMidCapture_data()

@@ -78,11 +78,17 @@ private slots:
             << QStringList{"--device", "USB Mic", "--rate", "48000", "--fft", "4096", "--scaling", "Log", "--start"}
             << "";
         QTest::newRow("fft not a size") << QStringList{"--fft", "1000"}
-                                        << "--fft 1000: The FFT size must be 1024, 2048, 4096, 8192 or 16384!";
+                                        << "--fft 1000: the FFT size must be 1024, 2048, 4096, 8192 or 16384";
         QTest::newRow("rate not a number") << QStringList{"--rate", "fast"}
-                                           << "--rate fast: the sample rate must be a whole number of Hz from 1000 to 768000";
+                                           << "--rate fast: the sample rate must be a whole number from 1000 to 768000 Hz";
         QTest::newRow("rate too low") << QStringList{"--rate", "999"}
-                                      << "--rate 999: the sample rate must be a whole number of Hz from 1000 to 768000";
+                                      << "--rate 999: the sample rate must be a whole number from 1000 to 768000 Hz";
+        QTest::newRow("rate past the sound server's limit")
+            << QStringList{"--backend", "server", "--rate", "384001"}
+            << "--rate 384001: the sample rate must be a whole number from 1000 to 384000 Hz (the sound server's limit)";
+        QTest::newRow("the limit of the backend named after the rate")
+            << QStringList{"--rate", "400000", "--backend", "server"}
+            << "--rate 400000: the sample rate must be a whole number from 1000 to 384000 Hz (the sound server's limit)";
         QTest::newRow("scaling unknown") << QStringList{"--scaling", "linear"}
                                          << "--scaling linear: the scaling must be standard, log or fullfit";
         QTest::newRow("device empty") << QStringList{"--device", " "} << "--device needs a device name or number";
@@ -163,7 +169,19 @@ private slots:
         QCOMPARE(deviceEntry(*w.window, asked), entry);
         LaunchOptions options;
         options.device = asked;
-        QCOMPARE(launchRefusal(*w.window, options).isEmpty(), !entry.isEmpty());
+        QCOMPARE(launchRefusal(*w.window, options),
+                 entry.isEmpty() ? "--device " + asked + ": no such input device (vellarin --list-devices lists them)" : QString());
+    }
+
+    // A rate the backend that answered cannot record at is refused before the window opens.
+    void rateRefusedByTheBackendThatAnswered()
+    {
+        Window w;
+        LaunchOptions options;
+        options.rate = 500000;
+        QCOMPARE(launchRefusal(*w.window, options, wavein::Backend::alsa), QString());
+        QCOMPARE(launchRefusal(*w.window, options, wavein::Backend::server),
+                 "--rate 500000: the sample rate must be a whole number from 1000 to 384000 Hz (the sound server's limit)");
     }
 
     // A remembered device is found by its server name, else by its name;

@@ -109,6 +109,9 @@ MmResult ScriptedWaveIn::open(Handle& handle, uint32_t device, const WaveFormat&
         m_device = device;
         m_started = false;
         m_failed = false;
+        m_gone = false;
+        m_moves = 0;
+        m_source = m_devices[int(device)];
         m_sampleNumber = 0;
         handle = m_handle;
     }
@@ -182,7 +185,7 @@ MmResult ScriptedWaveIn::close(Handle handle)
         } else {
             m_handle = 0;
             m_started = false;
-            m_failed = false;
+            m_failed = m_gone = false;
         }
     }
     return log({Op::close, handle, 0, nullptr, r});
@@ -192,6 +195,8 @@ StreamState ScriptedWaveIn::streamState(Handle handle)
 {
     if (checkHandle(handle) != result::ok)
         return StreamState::closed;
+    if (m_gone)
+        return StreamState::gone;
     if (m_failed)
         return StreamState::failed;
     return m_started ? StreamState::running : StreamState::stopped;
@@ -201,6 +206,35 @@ void ScriptedWaveIn::failStream()
 {
     if (m_handle != 0)
         m_failed = true;
+}
+
+void ScriptedWaveIn::loseSource()
+{
+    if (m_handle != 0)
+        m_failed = m_gone = true;
+}
+
+void ScriptedWaveIn::moveStream(const QString& source)
+{
+    if (m_handle == 0)
+        return;
+    m_source = source;
+    ++m_moves;
+}
+
+uint32_t ScriptedWaveIn::streamMoves(Handle handle)
+{
+    return checkHandle(handle) == result::ok ? m_moves : 0;
+}
+
+MmResult ScriptedWaveIn::streamSource(Handle handle, WaveInCaps& caps)
+{
+    if (MmResult r = checkHandle(handle); r != result::ok)
+        return r;
+    caps.productName = m_source.section(u'|', 0, 0);
+    caps.serverName = m_source.section(u'|', 1);
+    caps.channels = 1;
+    return result::ok;
 }
 
 int ScriptedWaveIn::completeBuffers(int count, const SampleGenerator& samples)

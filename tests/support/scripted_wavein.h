@@ -45,6 +45,13 @@ public:
     // The device goes away: the stream reports failed and records nothing more,
     // while stop, reset, unprepare and close still work.
     void failStream();
+    // The source the stream records from goes away, and the stream with it:
+    // it reports gone and records nothing more.
+    void loseSource();
+    // The sound server moves the open stream to another source ("Desk Mic|alsa_input.desk").
+    void moveStream(const QString& source);
+    // The way this device records, and so the rates it takes.
+    void setBackend(Backend backend) { m_backend = backend; }
 
     // --- what the test reads back
     const std::vector<Call>& calls() const { return m_calls; }
@@ -71,6 +78,9 @@ public:
     MmResult reset(Handle handle) override;
     MmResult close(Handle handle) override;
     StreamState streamState(Handle handle) override;
+    Backend backend() const override { return m_backend; }
+    uint32_t streamMoves(Handle handle) override;
+    MmResult streamSource(Handle handle, WaveInCaps& caps) override;
 
 private:
     struct PendingFailure {
@@ -93,6 +103,10 @@ private:
     uint32_t m_device = 0;
     bool m_started = false;
     bool m_failed = false;
+    bool m_gone = false;
+    uint32_t m_moves = 0;
+    QString m_source;  // where the open stream records from, when it moved; else its device
+    Backend m_backend = Backend::automatic;
     std::deque<WaveHeader*> m_queue;
     uint64_t m_sampleNumber = 0;
 };

@@ -83,13 +83,16 @@ QProcessEnvironment PrivateSoundServer::clientEnvironment() const
     return env;
 }
 
-bool PrivateSoundServer::runClient(const QString& program, const QStringList& arguments, QString* why) const
+bool PrivateSoundServer::runClient(const QString& program, const QStringList& arguments, QString* why, QString* output) const
 {
     QProcess client;
     client.setProcessEnvironment(clientEnvironment());
     client.start(program, arguments);
-    if (client.waitForFinished(waitMs) && client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0)
+    if (client.waitForFinished(waitMs) && client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0) {
+        if (output)
+            *output = QString::fromLocal8Bit(client.readAllStandardOutput()).trimmed();
         return true;
+    }
     if (why)
         *why = program + " " + arguments.join(' ') + ": " + QString::fromLocal8Bit(client.readAllStandardError()).trimmed();
     client.kill();
@@ -190,8 +193,22 @@ void PrivateSoundServer::stopPlaying()
 
 bool PrivateSoundServer::addSink(const QString& name, const QString& description)
 {
-    return runClient("pactl", {"load-module", "module-null-sink", "sink_name=" + name,
-                               "sink_properties='device.description=\"" + description + "\"'"}, nullptr);
+    QString module;
+    if (!runClient("pactl", {"load-module", "module-null-sink", "sink_name=" + name,
+                             "sink_properties='device.description=\"" + description + "\"'"}, nullptr, &module))
+        return false;
+    m_sinkModules.insert(name, module);
+    return true;
+}
+
+bool PrivateSoundServer::removeSink(const QString& name)
+{
+    return m_sinkModules.contains(name) && runClient("pactl", {"unload-module", m_sinkModules.take(name)}, nullptr);
+}
+
+bool PrivateSoundServer::setDefaultSource(const QString& name)
+{
+    return runClient("pactl", {"set-default-source", name}, nullptr);
 }
 
 void PrivateSoundServer::signalServer(int signal)

@@ -6,6 +6,7 @@
 // "default" devices). The server can be killed or frozen mid-capture and
 // started again in the same folder.
 #include <QList>
+#include <QMap>
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
@@ -31,6 +32,9 @@ public:
 
     // Another null sink, as if an output were plugged in; its monitor is a new source.
     bool addSink(const QString& name, const QString& description);
+    // The sink goes, as if the output were unplugged: its module is unloaded, and its monitor goes with it.
+    bool removeSink(const QString& name);
+    bool setDefaultSource(const QString& name);
 
     void kill();    // the server dies at once, as in a crash
     void freeze();  // the server stops answering but keeps its connections
@@ -41,10 +45,11 @@ public:
 
 private:
     QProcessEnvironment clientEnvironment() const;
-    bool runClient(const QString& program, const QStringList& arguments, QString* why) const;
+    bool runClient(const QString& program, const QStringList& arguments, QString* why, QString* output = nullptr) const;
     void signalServer(int signal);
 
     QTemporaryDir m_dir;
     std::unique_ptr<QProcess> m_server;
     std::unique_ptr<QProcess> m_player;
+    QMap<QString, QString> m_sinkModules;  // the module of each sink added, by the sink's name
 };

@@ -195,9 +195,13 @@ private slots:
     void opensRightAfterAnotherObjectLetGo();
     void survivesServerLoss_data();
     void survivesServerLoss();
+    void namesArePrintable();
+    void namedSourceThatGoesAway();
+    void defaultFollowsTheServer();
 
 private:
     void openAndStart(WaveInApi& dev, Handle& h, Ring& ring);
+    void openAndStart(WaveInApi& dev, uint32_t device, Handle& h, Ring& ring);
     void checkTone(const std::vector<int16_t>& samples);
 
     PrivateSoundServer m_server;
@@ -296,7 +300,12 @@ void TestSystemWaveIn::openAndStart(WaveInApi& dev, Handle& h, Ring& ring)
 {
     const int device = serverDevice(dev);
     QVERIFY(device >= 0);
-    QCOMPARE(dev.open(h, uint32_t(device), mono16(rate)), result::ok);
+    openAndStart(dev, uint32_t(device), h, ring);
+}
+
+void TestSystemWaveIn::openAndStart(WaveInApi& dev, uint32_t device, Handle& h, Ring& ring)
+{
+    QCOMPARE(dev.open(h, device, mono16(rate)), result::ok);
     QVERIFY(h != 0);
     QCOMPARE(dev.streamState(h), StreamState::stopped);
     // Started before the buffers are queued, as the analyser does.
@@ -452,6 +461,90 @@ void TestSystemWaveIn::survivesServerLoss()
     QVERIFY(!fresh.outOfOrder);
     QCOMPARE(dev->reset(again), result::ok);
     QCOMPARE(dev->close(again), result::ok);
+}
+
+namespace {
+
+// The listed device of that server name; -1 when none is.
+int deviceNamed(WaveInApi& dev, const QString& serverName)
+{
+    for (uint32_t d = 0, n = dev.getNumDevs(); d < n; ++d) {
+        WaveInCaps caps;
+        if (dev.getDevCaps(d, caps) == result::ok && caps.serverName == serverName)
+            return int(d);
+    }
+    return -1;
+}
+
+}  // namespace
+
+// Any client may name a source: what would drive a terminal never reaches the program.
+void TestSystemWaveIn::namesArePrintable()
+{
+    if (backend != Backend::server)
+        QSKIP("device names are the ALSA plugins' over PortAudio");
+    QVERIFY(m_server.addSink("esc", QString("Desk\x1b[2J\x1b]0;owned\x07") + QChar(0x202E) + "Speakers"));
+    auto dev = createDevice();
+    const int device = deviceNamed(*dev, "esc.monitor");
+    QVERIFY(device >= 0);
+    WaveInCaps caps;
+    QCOMPARE(dev->getDevCaps(uint32_t(device), caps), result::ok);
+    QCOMPARE(caps.productName, QStringLiteral("Monitor of Desk [2J ]0;owned  Speakers"));
+    QVERIFY(m_server.removeSink("esc"));
+}
+
+// A stream on a source chosen by name is not moved elsewhere when the source
+// goes: it ends, and says so.
+void TestSystemWaveIn::namedSourceThatGoesAway()
+{
+    if (backend != Backend::server)
+        QSKIP("over PortAudio the ALSA plugin hides which source it records from");
+    QVERIFY(m_server.addSink("desk", "Desk"));
+    auto dev = createDevice();
+    const int device = deviceNamed(*dev, "desk.monitor");
+    QVERIFY(device > 0);
+    Handle h = 0;
+    Ring ring;
+    openAndStart(*dev, uint32_t(device), h, ring);
+
+    QVERIFY(m_server.removeSink("desk"));
+    QTRY_COMPARE_WITH_TIMEOUT(dev->streamState(h), StreamState::gone, 60000);
+    QCOMPARE(dev->streamMoves(h), 0u);
+    QCOMPARE(dev->reset(h), result::ok);
+    QCOMPARE(ring.unprepareAll(*dev, h), result::ok);
+    QCOMPARE(dev->close(h), result::ok);
+}
+
+// The default source's stream follows the server's default, and tells where it went.
+void TestSystemWaveIn::defaultFollowsTheServer()
+{
+    if (backend != Backend::server)
+        QSKIP("over PortAudio the ALSA plugin hides which source it records from");
+    QVERIFY(m_server.addSink("desk", "Desk"));
+    QVERIFY(m_server.setDefaultSource("desk.monitor"));
+    auto dev = createDevice();
+    Handle h = 0;
+    Ring ring;
+    openAndStart(*dev, 0, h, ring);
+    WaveInCaps now;
+    QCOMPARE(dev->streamSource(h, now), result::ok);
+    QCOMPARE(now.serverName, QStringLiteral("desk.monitor"));
+    QCOMPARE(dev->streamMoves(h), 0u);
+
+    // Unplugged: the server falls back to the one source left.
+    QVERIFY(m_server.removeSink("desk"));
+    QTRY_VERIFY_WITH_TIMEOUT(dev->streamMoves(h) > 0, 60000);
+    QVERIFY(m_server.setDefaultSource("t.monitor"));
+    QCOMPARE(dev->streamSource(h, now), result::ok);
+    QCOMPARE(now.serverName, QStringLiteral("t.monitor"));
+    QCOMPARE(now.productName, QStringLiteral("Monitor of Null Output"));
+    QCOMPARE(dev->streamState(h), StreamState::running);
+    // Recording goes on from the source it follows: the tone played into t.
+    ring.collect(*dev, h, 3 * rate, 60s);
+    checkTone(ring.samples);
+    QCOMPARE(dev->reset(h), result::ok);
+    QCOMPARE(ring.unprepareAll(*dev, h), result::ok);
+    QCOMPARE(dev->close(h), result::ok);
 }
 
 QTEST_GUILESS_MAIN(TestSystemWaveIn)
