@@ -43,13 +43,28 @@ struct AnalysisSettings {
     int16_t scaling = StandardScaling;
 
     // The add-ons' choices by their remembered keys; empty is "as designed"
-    // (no window function, no averaging). Later choices (level unit,
-    // weighting, bands, calibration) join here.
+    // (no window function, no averaging).
     QString windowFunction;
     QString averaging;
     bool scalesShown = false;
     bool peakReadoutShown = false;
     bool peakHold = false;
+
+    // What the readouts and measurements show, by key like the choices above:
+    // the level unit ("dbfs", "spl"; empty is the design's dB), the frequency
+    // weighting ("A", "C"; empty is Z, flat), the band view ("octave",
+    // "third"; empty shows the spectrum), the level meter's strip, and the
+    // octave grid of C notes on the logarithmic axis.
+    QString levelUnit;
+    QString weighting;
+    QString bands;
+    bool meterShown = false;
+    bool noteGrid = false;
+    // The input's calibration: the dB SPL that a full-scale RMS level (0 dBFS)
+    // stands for, none while the input is not calibrated; and the microphone
+    // correction file applied on top of it, empty for none.
+    std::optional<double> splOffset;
+    QString correctionFile;
 
     // The rate the labels and the axis use: the typed text's leading number,
     // which may be anything, NaN included.
