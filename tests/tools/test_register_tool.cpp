@@ -4,6 +4,7 @@
 #include <automation/registry.h>
 #include <interfaces/class_ids.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -82,6 +83,33 @@ private slots:
         const QString output = QString::fromLocal8Bit(tool.readAllStandardOutput() + tool.readAllStandardError());
         QVERIFY2(output.contains(shown), qPrintable(output));
         QCOMPARE(tool.exitCode(), exitCode);
+    }
+
+    // Without an absolute home or configuration folder there is no per-user
+    // registry: nothing lands in the working folder or in "/.config".
+    void noRegistryOfYourOwnWithoutAHome_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("list") << QStringList{"list"};
+        QTest::newRow("register") << QStringList{"register", "trazel"};
+    }
+    void noRegistryOfYourOwnWithoutAHome()
+    {
+        QFETCH(QStringList, arguments);
+        QTemporaryDir folder;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(ComponentRegistry::pathVariable);
+        environment.insert("HOME", "home");
+        environment.insert("XDG_CONFIG_HOME", "config");
+        QProcess tool;
+        tool.setProcessEnvironment(environment);
+        tool.setWorkingDirectory(folder.path());
+        tool.start(programDirectory() + "/vellarin-register", arguments);
+        QVERIFY(tool.waitForFinished());
+        const QString output = QString::fromLocal8Bit(tool.readAllStandardOutput() + tool.readAllStandardError());
+        QVERIFY2(output.contains("vellarin-register: you have no registry of your own"), qPrintable(output));
+        QCOMPARE(tool.exitCode(), 1);
+        QVERIFY(QDir(folder.path()).isEmpty());
     }
 
     // Run in a folder where someone left a library named "trazel": a bare

@@ -167,6 +167,8 @@ int main(int argc, char* argv[])
         QTextStream(stderr) << "vellarin-register: unknown command \"" << command << "\"\n\n";
         parser.showHelp(2);
     }
+    if (command.isEmpty() || args.size() != (command == QLatin1String("list") ? 1 : 2))
+        parser.showHelp(2);
 
     // Modules write their entries into the per-user registry; pointing it
     // elsewhere makes them write there instead.
@@ -183,10 +185,8 @@ int main(int argc, char* argv[])
                                    "absolute folder; use --registry or --system"));
     qputenv(ComponentRegistry::pathVariable, path.toLocal8Bit());
 
-    if (command == QLatin1String("list") && args.size() == 1)
+    if (command == QLatin1String("list"))
         return list(listed);
-    if (args.size() != 2)
-        parser.showHelp(2);
     QString module;
     if (!findModule(args[1], module))
         return fail(module);
@@ -195,7 +195,5 @@ int main(int argc, char* argv[])
     const QString installedPath = parser.value(installed);
     if (!installedPath.isEmpty() && !QDir::isAbsolutePath(installedPath))
         return fail(QStringLiteral("--installed-path wants an absolute path, not \"%1\"").arg(installedPath));
-    if (command == QLatin1String("register") || command == QLatin1String("unregister"))
-        return registerModule(module, path, command == QLatin1String("unregister"), installedPath);
-    parser.showHelp(2);
+    return registerModule(module, path, command == QLatin1String("unregister"), installedPath);
 }
