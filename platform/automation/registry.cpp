@@ -308,12 +308,27 @@ QStringList ComponentRegistry::lookupPaths()
     return paths;
 }
 
+namespace {
+
+// A path with its links resolved as far as it exists, so two spellings of
+// one place compare equal before either file is made.
+QString resolved(const QString& path)
+{
+    QString existing = QDir::cleanPath(QFileInfo(path).absoluteFilePath()), rest;
+    while (!QFileInfo::exists(existing) && existing != QLatin1String("/")) {
+        rest.prepend(u'/' + QFileInfo(existing).fileName());
+        existing = QFileInfo(existing).path();
+    }
+    return QDir::cleanPath(QFileInfo(existing).canonicalFilePath() + rest);
+}
+
+}  // namespace
+
 bool ComponentRegistry::isSystemWide(const QString& path)
 {
-    const QFileInfo file(path);
-    const QString absolute = QDir::cleanPath(file.absoluteFilePath());
-    return absolute == QDir::cleanPath(systemPath()) || absolute == QDir::cleanPath(formerSystemPath()) ||
-           QDir::cleanPath(file.absolutePath()) == QDir::cleanPath(dropInDirectory());
+    const QString file = resolved(path);
+    return file == resolved(systemPath()) || file == resolved(formerSystemPath()) ||
+           QFileInfo(file).path() == resolved(dropInDirectory());
 }
 
 ComponentRegistry::ComponentRegistry(QString path) : m_path(std::move(path)) {}

@@ -247,6 +247,21 @@ private slots:
         QCOMPARE(modeOf(QFileInfo(path).path()), folderMode);
     }
 
+    // A staged install may reach the system-wide folder through a link.
+    void systemWideThroughALink()
+    {
+        QTemporaryDir folder;
+        QVERIFY(QDir(folder.path()).mkdir("real"));
+        QVERIFY(QFile::link(folder.filePath("real"), folder.filePath("link")));
+        const ScopedVariable system(ComponentRegistry::systemPathVariable, folder.filePath("real/system"));
+        const mode_t previous = ::umask(077);
+        const HResult r = ComponentRegistry(folder.filePath("link/system/components.d/p.json")).registerClass(sampleEntry);
+        ::umask(previous);
+        QCOMPARE(r, hr::ok);
+        QCOMPARE(modeOf(folder.filePath("real/system/components.d/p.json")), 0644);
+        QCOMPARE(modeOf(folder.filePath("real/system/components.d")), 0755);
+    }
+
     void existingFileKeepsItsMode()
     {
         QTemporaryDir folder;
