@@ -10,10 +10,19 @@
 #include <QJsonDocument>
 #include <QLockFile>
 #include <QSaveFile>
-#include <QStandardPaths>
+
+#include <cerrno>
+
+#include <sys/stat.h>
 
 #ifndef AUTOMATION_SYSTEM_REGISTRY_FROM_LIBRARY
 #define AUTOMATION_SYSTEM_REGISTRY_FROM_LIBRARY "../share/vellarin"
+#endif
+#ifndef AUTOMATION_PREFIX_FROM_LIBRARY
+#define AUTOMATION_PREFIX_FROM_LIBRARY ".."
+#endif
+#ifndef AUTOMATION_CONFIGURATION_FOLDER
+#define AUTOMATION_CONFIGURATION_FOLDER "etc"
 #endif
 
 namespace automation {
@@ -28,16 +37,26 @@ const QStringList classKeys{"classId",       "progId",      "typeName",     "mod
                             "miscStatus",    "toolboxBitmap", "typeLibrary", "propertyPages"};
 const QStringList libraryKeys{"libraryId", "version", "locale", "help", "module"};
 
-// Registry files are read by every user's programs, whatever the umask of
-// whoever wrote them.
+// System-wide registry files are read by every user's programs, whatever the
+// umask of whoever wrote them.
 constexpr QFileDevice::Permissions readableByAll =
     QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
 constexpr QFileDevice::Permissions folderForAll =
     readableByAll | QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
 
-// A writer holds the lock for one read-change-write, a few milliseconds; a
-// lock left by a program that died is taken over at once.
+// A writer holds the lock for one read-change-write, a few milliseconds, and
+// waits up to lockWaitMs for it. A lock whose owner is known to have died
+// (a program of this host that is no longer running) is taken over at once.
+// Of any other lock, an empty one or one taken on another host sharing the
+// folder, the owner cannot be asked: it counts as abandoned only when it is
+// older than lockStaleMs, ten times the wait, so a slow writer never loses
+// its lock to a waiting one, and a waiting writer gives up before then.
 constexpr int lockWaitMs = 30000;
+constexpr int lockStaleMs = 10 * lockWaitMs;
+
+// XDG Base Directory: a per-user folder that is missing is made 0700.
+constexpr mode_t newUserFolder = 0700;
+constexpr mode_t newSystemFolder = 0755;
 
 QString fromEnvironment(const char* variable)
 {
@@ -228,8 +247,18 @@ QString ComponentRegistry::defaultPath()
 {
     if (QString overridden = fromEnvironment(pathVariable); !overridden.isEmpty())
         return overridden;
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/vellarin/components.json");
+    // XDG Base Directory, "Environment variables": a relative
+    // $XDG_CONFIG_HOME is invalid and ignored, leaving the default
+    // $HOME/.config. A home that is not an absolute folder leaves none: the
+    // registry would land in whatever folder the program started in, or in /.
+    QString configHome = fromEnvironment("XDG_CONFIG_HOME");
+    if (!QDir::isAbsolutePath(configHome)) {
+        const QString home = QDir::cleanPath(fromEnvironment("HOME"));
+        if (!QDir::isAbsolutePath(home) || home == QLatin1String("/"))
+            return {};
+        configHome = home + QStringLiteral("/.config");
+    }
+    return QDir::cleanPath(configHome + QStringLiteral("/vellarin/components.json"));
 }
 
 QString ComponentRegistry::systemDirectory()
@@ -239,17 +268,67 @@ QString ComponentRegistry::systemDirectory()
     return QDir::cleanPath(libraryDirectory() + u'/' + QStringLiteral(AUTOMATION_SYSTEM_REGISTRY_FROM_LIBRARY));
 }
 
-QString ComponentRegistry::systemPath() { return systemDirectory() + QStringLiteral("/components.json"); }
+QString ComponentRegistry::configurationDirectory()
+{
+    if (QString overridden = fromEnvironment(systemPathVariable); !overridden.isEmpty())
+        return overridden;
+    const QString folder = QStringLiteral(AUTOMATION_CONFIGURATION_FOLDER);
+    if (QDir::isAbsolutePath(folder))
+        return QDir::cleanPath(folder + QStringLiteral("/vellarin"));
+    // The GNU layout keeps the configuration of an install into /usr in /etc,
+    // and that of any other prefix in <prefix>/etc.
+    QString prefix = QDir::cleanPath(libraryDirectory() + QStringLiteral("/" AUTOMATION_PREFIX_FROM_LIBRARY));
+    if (prefix == QLatin1String("/usr"))
+        prefix = QStringLiteral("/");
+    return QDir::cleanPath(prefix + u'/' + folder + QStringLiteral("/vellarin"));
+}
+
+QString ComponentRegistry::systemPath() { return configurationDirectory() + QStringLiteral("/components.json"); }
+
+QString ComponentRegistry::formerSystemPath() { return systemDirectory() + QStringLiteral("/components.json"); }
 
 QString ComponentRegistry::dropInDirectory() { return systemDirectory() + QStringLiteral("/components.d"); }
 
-QStringList ComponentRegistry::lookupPaths()
+QStringList ComponentRegistry::systemLookupPaths()
 {
-    QStringList paths{defaultPath(), systemPath()};
+    QStringList paths{systemPath()};
+    if (const QString former = formerSystemPath(); former != paths.front() && QFileInfo::exists(former))
+        paths << former;
     const QDir dropIns(dropInDirectory());
     for (const QString& name : dropIns.entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name))
         paths << dropIns.filePath(name);
     return paths;
+}
+
+QStringList ComponentRegistry::lookupPaths()
+{
+    QStringList paths = systemLookupPaths();
+    if (const QString mine = defaultPath(); !mine.isEmpty())
+        paths.prepend(mine);
+    return paths;
+}
+
+namespace {
+
+// A path with its links resolved as far as it exists, so two spellings of
+// one place compare equal before either file is made.
+QString resolved(const QString& path)
+{
+    QString existing = QDir::cleanPath(QFileInfo(path).absoluteFilePath()), rest;
+    while (!QFileInfo::exists(existing) && existing != QLatin1String("/")) {
+        rest.prepend(u'/' + QFileInfo(existing).fileName());
+        existing = QFileInfo(existing).path();
+    }
+    return QDir::cleanPath(QFileInfo(existing).canonicalFilePath() + rest);
+}
+
+}  // namespace
+
+bool ComponentRegistry::isSystemWide(const QString& path)
+{
+    const QString file = resolved(path);
+    return file == resolved(systemPath()) || file == resolved(formerSystemPath()) ||
+           QFileInfo(file).path() == resolved(dropInDirectory());
 }
 
 ComponentRegistry::ComponentRegistry(QString path) : m_path(std::move(path)) {}
@@ -328,6 +407,11 @@ HResult ComponentRegistry::apply(const RegistryChanges& changes) const
         return code;
     };
     const HResult failure = libraryWork ? hr::typeLibRegistration : hr::classRegistration;
+    if (m_path.isEmpty()) {
+        warn(QStringLiteral("no per-user component registry: neither XDG_CONFIG_HOME nor HOME names an absolute "
+                            "folder; not written"));
+        return failure;
+    }
     for (const TypeLibraryRegistration& r : changes.typeLibraries)
         if (!QDir::isAbsolutePath(r.modulePath))
             return refuse(QStringLiteral("the module path \"%1\" of %2 is not absolute").arg(r.modulePath, r.libraryId.toString()),
@@ -343,17 +427,20 @@ HResult ComponentRegistry::apply(const RegistryChanges& changes) const
     const QFileInfo file(m_path);
     if (!adds && !file.exists())
         return hr::ok;
+    const bool forAll = isSystemWide(m_path);
     QStringList newFolders;
     for (QString folder = file.absolutePath(); !QFileInfo::exists(folder); folder = QFileInfo(folder).path())
-        newFolders << folder;
-    if (!newFolders.isEmpty()) {
-        if (!QDir().mkpath(file.absolutePath()))
-            return refuse(QStringLiteral("its folder %1 cannot be created").arg(file.absolutePath()), failure);
-        for (const QString& folder : newFolders)
+        newFolders.prepend(folder);
+    for (const QString& folder : std::as_const(newFolders)) {
+        if (::mkdir(QFile::encodeName(folder).constData(), forAll ? newSystemFolder : newUserFolder) != 0 &&
+            errno != EEXIST)
+            return refuse(QStringLiteral("its folder %1 cannot be created").arg(folder), failure);
+        if (forAll)
             QFile::setPermissions(folder, folderForAll);
     }
 
     QLockFile lock(m_path + QStringLiteral(".lock"));
+    lock.setStaleLockTime(lockStaleMs);
     if (!lock.tryLock(lockWaitMs)) {
         static const char* const why[] = {"", "another program kept it", "permission denied", "unknown error"};
         return refuse(QStringLiteral("its lock %1.lock could not be taken: %2").arg(m_path, why[lock.error()]), failure);
@@ -370,7 +457,8 @@ HResult ComponentRegistry::apply(const RegistryChanges& changes) const
     if (!out.open(QIODevice::WriteOnly))
         return refuse(out.errorString(), failure);
     out.write(document->toJson());
-    if (!out.setPermissions(readableByAll) || !out.commit())
+    // A new per-user file takes the umask's permissions, an existing one keeps its own.
+    if ((forAll && !out.setPermissions(readableByAll)) || !out.commit())
         return refuse(out.errorString(), failure);
     return hr::ok;
 }

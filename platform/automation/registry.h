@@ -90,16 +90,27 @@ class AUTOMATION_EXPORT ComponentRegistry {
 public:
     static constexpr const char* pathVariable = "AUTOMATION_REGISTRY";
     static constexpr const char* systemPathVariable = "AUTOMATION_SYSTEM_REGISTRY";
+    // The per-user file; empty when there is none: no XDG configuration home
+    // and no home folder given as an absolute path.
     static QString defaultPath();
-    // The system-wide folder: at the same place relative to the component
-    // layer's library as the install put it, so any program using an
-    // installed layer finds it.
+    // The system-wide folders, at the same places relative to the component
+    // layer's library as the install put them, so any program using an
+    // installed layer finds them: the package data folder, holding the
+    // drop-ins, and the configuration folder, holding the administrator's file.
     static QString systemDirectory();
-    // The administrator's file in it, and the folder of the packages' drop-ins.
+    static QString configurationDirectory();
+    // The administrator's file, the one earlier installs kept among the
+    // package data (only read), and the folder of the packages' drop-ins.
     static QString systemPath();
+    static QString formerSystemPath();
     static QString dropInDirectory();
-    // Every registry file in lookup order: per-user, administrator's, drop-ins.
+    // Every system-wide registry file in lookup order: administrator's,
+    // former administrator's when it is there, drop-ins.
+    static QStringList systemLookupPaths();
+    // The same after the per-user file, when there is one.
     static QStringList lookupPaths();
+    // Whether a file is one of the system-wide registries, written for all.
+    static bool isSystemWide(const QString& path);
 
     explicit ComponentRegistry(QString path = defaultPath());
 

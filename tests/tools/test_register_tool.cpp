@@ -4,9 +4,11 @@
 #include <automation/registry.h>
 #include <interfaces/class_ids.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace automation;
@@ -67,6 +69,8 @@ private slots:
         QTest::newRow("garbage registry kept") << QStringList{"--registry", garbage(), "register", chart} << 1
                                                << garbage() + ": not written: not a component registry: unterminated object at byte 3";
         QTest::newRow("no command") << QStringList{} << 2 << "Usage: ";
+        QTest::newRow("unknown command") << QStringList{"bogus"} << 2 << "vellarin-register: unknown command \"bogus\"";
+        QTest::newRow("unknown command, with the usage") << QStringList{"bogus", chart} << 2 << "Usage: ";
     }
     void commands()
     {
@@ -79,6 +83,58 @@ private slots:
         const QString output = QString::fromLocal8Bit(tool.readAllStandardOutput() + tool.readAllStandardError());
         QVERIFY2(output.contains(shown), qPrintable(output));
         QCOMPARE(tool.exitCode(), exitCode);
+    }
+
+    // Without an absolute home or configuration folder there is no per-user
+    // registry: nothing lands in the working folder or in "/.config".
+    void noRegistryOfYourOwnWithoutAHome_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("list") << QStringList{"list"};
+        QTest::newRow("register") << QStringList{"register", "trazel"};
+    }
+    void noRegistryOfYourOwnWithoutAHome()
+    {
+        QFETCH(QStringList, arguments);
+        QTemporaryDir folder;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(ComponentRegistry::pathVariable);
+        environment.insert("HOME", "home");
+        environment.insert("XDG_CONFIG_HOME", "config");
+        QProcess tool;
+        tool.setProcessEnvironment(environment);
+        tool.setWorkingDirectory(folder.path());
+        tool.start(programDirectory() + "/vellarin-register", arguments);
+        QVERIFY(tool.waitForFinished());
+        const QString output = QString::fromLocal8Bit(tool.readAllStandardOutput() + tool.readAllStandardError());
+        QVERIFY2(output.contains("vellarin-register: you have no registry of your own"), qPrintable(output));
+        QCOMPARE(tool.exitCode(), 1);
+        QVERIFY(QDir(folder.path()).isEmpty());
+    }
+
+    // Run in a folder where someone left a library named "trazel": a bare
+    // name means the installed or shipped module, never that file.
+    void bareNameNeverLoadsFromTheWorkingFolder_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("register") << QStringList{"register", "trazel"};
+        QTest::newRow("unregister") << QStringList{"unregister", "trazel"};
+        QTest::newRow("typelib") << QStringList{"typelib", "trazel"};
+        QTest::newRow("system-wide register") << QStringList{"--system", "register", "trazel"};
+    }
+    void bareNameNeverLoadsFromTheWorkingFolder()
+    {
+        QFETCH(QStringList, arguments);
+        QTemporaryDir folder;
+        QVERIFY(QFile::copy(programDirectory() + "/libplanted.so", folder.filePath("trazel")));
+        QProcess tool;
+        tool.setWorkingDirectory(folder.path());
+        tool.start(programDirectory() + "/vellarin-register", arguments);
+        QVERIFY(tool.waitForFinished());
+        const QString output = QString::fromLocal8Bit(tool.readAllStandardOutput() + tool.readAllStandardError());
+        QVERIFY2(!QFile::exists(folder.filePath("planted-module-ran")), qPrintable(output));
+        QVERIFY2(tool.exitCode() == 0, qPrintable(output));
+        QVERIFY2(!output.contains(folder.path()), qPrintable(output));
     }
 };
 

@@ -49,11 +49,13 @@ int failure(const QString& what, HResult r, const QString& registry)
     return fail(QStringLiteral("%1: %2 (0x%3)").arg(what, why).arg(static_cast<uint32_t>(r), 8, 16, QLatin1Char('0')));
 }
 
-// A path is taken as given; a bare name is looked for beside the tool, then
-// in the installed module folder.
+// Only an argument with a "/" is a path. A bare name is looked for in the
+// installed module folder and beside the tool, never in the working folder:
+// loading a module runs its code, and the folder the tool is run in may be
+// anyone's.
 bool findModule(const QString& argument, QString& module)
 {
-    if (argument.contains(u'/') || QFileInfo::exists(argument)) {
+    if (argument.contains(u'/')) {
         module = QFileInfo(argument).absoluteFilePath();
         return true;
     }
@@ -157,24 +159,34 @@ int main(int argc, char* argv[])
     parser.addPositionalArgument(QStringLiteral("module"), QStringLiteral("Path or name of a module"), QStringLiteral("[module]"));
     parser.process(app);
 
+    const QStringList args = parser.positionalArguments();
+    const QString command = args.value(0);
+    static const QStringList commands{QStringLiteral("register"), QStringLiteral("unregister"), QStringLiteral("list"),
+                                      QStringLiteral("typelib")};
+    if (!command.isEmpty() && !commands.contains(command)) {
+        QTextStream(stderr) << "vellarin-register: unknown command \"" << command << "\"\n\n";
+        parser.showHelp(2);
+    }
+    if (command.isEmpty() || args.size() != (command == QLatin1String("list") ? 1 : 2))
+        parser.showHelp(2);
+
     // Modules write their entries into the per-user registry; pointing it
     // elsewhere makes them write there instead.
     QString path = ComponentRegistry::defaultPath();
     QStringList listed{path};
     if (parser.isSet(system)) {
         path = ComponentRegistry::systemPath();
-        listed = ComponentRegistry::lookupPaths().mid(1);
+        listed = ComponentRegistry::systemLookupPaths();
     }
     if (parser.isSet(registry))
         listed = {path = QFileInfo(parser.value(registry)).absoluteFilePath()};
+    if (path.isEmpty() && command != QLatin1String("typelib"))
+        return fail(QStringLiteral("you have no registry of your own: neither XDG_CONFIG_HOME nor HOME names an "
+                                   "absolute folder; use --registry or --system"));
     qputenv(ComponentRegistry::pathVariable, path.toLocal8Bit());
 
-    const QStringList args = parser.positionalArguments();
-    const QString command = args.value(0);
-    if (command == QLatin1String("list") && args.size() == 1)
+    if (command == QLatin1String("list"))
         return list(listed);
-    if (args.size() != 2)
-        parser.showHelp(2);
     QString module;
     if (!findModule(args[1], module))
         return fail(module);
@@ -183,7 +195,5 @@ int main(int argc, char* argv[])
     const QString installedPath = parser.value(installed);
     if (!installedPath.isEmpty() && !QDir::isAbsolutePath(installedPath))
         return fail(QStringLiteral("--installed-path wants an absolute path, not \"%1\"").arg(installedPath));
-    if (command == QLatin1String("register") || command == QLatin1String("unregister"))
-        return registerModule(module, path, command == QLatin1String("unregister"), installedPath);
-    parser.showHelp(2);
+    return registerModule(module, path, command == QLatin1String("unregister"), installedPath);
 }

@@ -5,11 +5,14 @@
 #include <automation/host.h>
 #include <automation/registry.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QLibrary>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -46,6 +49,31 @@ int modeOf(const QString& path)
     struct stat s {};
     return ::stat(QFile::encodeName(path).constData(), &s) == 0 ? int(s.st_mode & 0777) : -1;
 }
+
+// Sets an environment variable (unsets it for a null value) until the end of
+// the scope.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const QString& value) : m_name(name), m_was(qgetenv(name)), m_had(qEnvironmentVariableIsSet(name))
+    {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value.toLocal8Bit());
+    }
+    ~ScopedVariable()
+    {
+        if (m_had)
+            qputenv(m_name, m_was);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    QByteArray m_was;
+    bool m_had;
+};
 
 }  // namespace
 
@@ -187,16 +215,140 @@ private slots:
         QCOMPARE(QJsonDocument::fromJson(readFile(registry.path())), QJsonDocument::fromJson(after));
     }
 
-    void filesAreReadableByAllWhateverTheUmask()
+    // What is written for one user follows the umask, a new folder private
+    // to the user; what every user's programs read is readable by all.
+    void permissionsFollowWhoReadsTheFile_data()
     {
+        QTest::addColumn<QString>("registry");  // under the new folder "new"
+        QTest::addColumn<int>("umask");
+        QTest::addColumn<int>("fileMode");
+        QTest::addColumn<int>("folderMode");
+        QTest::newRow("per-user, private umask") << "user/components.json" << 077 << 0600 << 0700;
+        QTest::newRow("per-user, usual umask") << "user/components.json" << 022 << 0644 << 0700;
+        QTest::newRow("per-user, group umask") << "user/components.json" << 002 << 0664 << 0700;
+        QTest::newRow("administrator's, private umask") << "system/components.json" << 077 << 0644 << 0755;
+        QTest::newRow("drop-in, private umask") << "system/components.d/p.json" << 077 << 0644 << 0755;
+    }
+    void permissionsFollowWhoReadsTheFile()
+    {
+        QFETCH(QString, registry);
+        QFETCH(int, umask);
+        QFETCH(int, fileMode);
+        QFETCH(int, folderMode);
         QTemporaryDir folder;
-        const QString path = folder.filePath("new/components.json");
-        const mode_t previous = ::umask(077);
+        const ScopedVariable system(ComponentRegistry::systemPathVariable, folder.filePath("new/system"));
+        const QString path = folder.filePath("new/" + registry);
+        const mode_t previous = ::umask(mode_t(umask));
         const HResult r = ComponentRegistry(path).registerClass(sampleEntry);
         ::umask(previous);
         QCOMPARE(r, hr::ok);
-        QCOMPARE(modeOf(path), 0644);
-        QCOMPARE(modeOf(folder.filePath("new")), 0755);
+        QCOMPARE(modeOf(path), fileMode);
+        QCOMPARE(modeOf(folder.filePath("new")), folderMode);
+        QCOMPARE(modeOf(QFileInfo(path).path()), folderMode);
+    }
+
+    // A staged install may reach the system-wide folder through a link.
+    void systemWideThroughALink()
+    {
+        QTemporaryDir folder;
+        QVERIFY(QDir(folder.path()).mkdir("real"));
+        QVERIFY(QFile::link(folder.filePath("real"), folder.filePath("link")));
+        const ScopedVariable system(ComponentRegistry::systemPathVariable, folder.filePath("real/system"));
+        const mode_t previous = ::umask(077);
+        const HResult r = ComponentRegistry(folder.filePath("link/system/components.d/p.json")).registerClass(sampleEntry);
+        ::umask(previous);
+        QCOMPARE(r, hr::ok);
+        QCOMPARE(modeOf(folder.filePath("real/system/components.d/p.json")), 0644);
+        QCOMPARE(modeOf(folder.filePath("real/system/components.d")), 0755);
+    }
+
+    void existingFileKeepsItsMode()
+    {
+        QTemporaryDir folder;
+        const QString path = folder.filePath("components.json");
+        writeFile(path, "{}");
+        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup));
+        QCOMPARE(ComponentRegistry(path).registerClass(sampleEntry), hr::ok);
+        QCOMPARE(modeOf(path), 0640);
+    }
+
+    // The per-user registry lives under the XDG configuration home, which a
+    // relative XDG_CONFIG_HOME does not name: a registry planted under one,
+    // seen from the folder the program starts in, is never read.
+    void perUserRegistryFollowsTheConfigurationHome_data()
+    {
+        QTest::addColumn<QString>("configHome");  // "~" stands for the home folder
+        QTest::addColumn<QString>("home");
+        QTest::addColumn<QString>("expected");
+        const QString unset;
+        QTest::newRow("relative configuration home") << "planted" << "~" << "~/.config/vellarin/components.json";
+        QTest::newRow("dot-relative configuration home") << "./planted" << "~" << "~/.config/vellarin/components.json";
+        QTest::newRow("absolute configuration home") << "~/cfg" << "~" << "~/cfg/vellarin/components.json";
+        QTest::newRow("no configuration home") << unset << "~" << "~/.config/vellarin/components.json";
+        QTest::newRow("empty configuration home") << "" << "~" << "~/.config/vellarin/components.json";
+        QTest::newRow("relative, and no home") << "planted" << unset << QString();
+        QTest::newRow("relative, and a relative home") << "planted" << "home" << QString();
+        QTest::newRow("relative, and the root as home") << "planted" << "/" << QString();
+    }
+    void perUserRegistryFollowsTheConfigurationHome()
+    {
+        QFETCH(QString, configHome);
+        QFETCH(QString, home);
+        QFETCH(QString, expected);
+        QTemporaryDir folder, homeFolder;
+        auto tilde = [&](QString s) { return s.isNull() ? s : s.replace(u'~', homeFolder.path()); };
+        // The planted registry names a module that is there, so only not
+        // reading it keeps the class unknown.
+        writeFile(folder.filePath("planted/vellarin/components.json"),
+                  q("{'classes':[{'classId':'") + sampleId.toLatin1() + q("','progId':'Sample.Component.1','module':'") +
+                      (programDirectory() + "/libsamplecomponent.so").toLocal8Bit() + "'}]}");
+        const ScopedVariable mine(ComponentRegistry::pathVariable, QString());
+        const ScopedVariable xdg("XDG_CONFIG_HOME", tilde(configHome));
+        const ScopedVariable user("HOME", tilde(home));
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(folder.path()));
+        const auto back = qScopeGuard([&] { QDir::setCurrent(previous); });
+        QCOMPARE(ComponentRegistry::defaultPath(), tilde(expected));
+        QVERIFY(registeredClasses(sample::classId).empty());
+        if (expected.isNull()) {
+            QVERIFY(!ComponentRegistry::lookupPaths().contains(QString()));
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^no per-user component registry: "));
+            QCOMPARE(ComponentRegistry().registerClass(sampleEntry), hr::classRegistration);
+        }
+        QVERIFY(!QFile::exists(folder.filePath(".config")));
+        QVERIFY(!QFile::exists(folder.filePath("vellarin")));
+    }
+
+    // A lock whose owner cannot be asked (an empty file, or one taken on
+    // another host) is taken over only when it is far older than any writer
+    // holds one; a younger one makes the writer give up after its wait.
+    void lockOfAnUnknownOwner_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<int>("ageSeconds");
+        QTest::addColumn<bool>("takenOver");
+        const QByteArray otherHost = "4242\nregistry_writer\nsome-other-host\n";
+        QTest::newRow("empty, abandoned an hour ago") << QByteArray() << 3600 << true;
+        QTest::newRow("another host's, abandoned an hour ago") << otherHost << 3600 << true;
+        QTest::newRow("empty, a minute old") << QByteArray() << 60 << false;
+    }
+    void lockOfAnUnknownOwner()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(int, ageSeconds);
+        QFETCH(bool, takenOver);
+        QTemporaryDir folder;
+        const QString path = folder.filePath("components.json");
+        writeFile(path + ".lock", contents);
+        QFile lock(path + ".lock");
+        QVERIFY(lock.open(QIODevice::ReadWrite));
+        QVERIFY(lock.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-ageSeconds), QFileDevice::FileModificationTime));
+        lock.close();
+        if (!takenOver)
+            QTest::ignoreMessage(QtWarningMsg, qPrintable(path + ": not written: its lock " + path +
+                                                          ".lock could not be taken: another program kept it"));
+        QCOMPARE(ComponentRegistry(path).registerClass(sampleEntry), takenOver ? hr::ok : hr::classRegistration);
+        QCOMPARE(ComponentRegistry(path).classes().size(), size_t(takenOver ? 1 : 0));
     }
 
     void unregisterCreatesNothing()
