@@ -1,5 +1,6 @@
 // vellarin: a real-time audio spectrum analyser.
 #include "analysis_extras.h"
+#include "base_directories.h"
 #include "device_listing.h"
 #include "ending_signals.h"
 #include "first_trace_mark.h"
@@ -108,6 +109,7 @@ bool displayNamed()
 
 int main(int argc, char* argv[])
 {
+    vellarin::ignoreRelativeBaseDirectories();
     QCoreApplication::setApplicationName(QStringLiteral("vellarin"));
     QCoreApplication::setOrganizationName(QStringLiteral("vellarin"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELLARIN_VERSION));
