@@ -6,6 +6,7 @@
 #include "extras/launch_options.h"
 #include "extras/remembered_settings.h"
 #include "extras/window_extras.h"
+#include "files/render_command.h"
 #include "form1.h"
 
 #include <QApplication>
@@ -98,6 +99,7 @@ int main(int argc, char* argv[])
         parser.addOption(w.option);
     parser.addOption(check);
     vellarin::addLaunchOptions(parser);
+    vellarin::addRenderOptions(parser);
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -111,6 +113,8 @@ int main(int argc, char* argv[])
             const QCoreApplication core(argc, argv);
             return w.run(parser);
         }
+    if (const std::optional<int> rendered = vellarin::runRenderCommand(parser, launch.options, argc, argv))
+        return *rendered;
     // Listing the sources needs no window system either.
     if (launch.options.listDevices) {
         const QCoreApplication core(argc, argv);
