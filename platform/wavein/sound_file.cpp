@@ -304,7 +304,10 @@ size_t SoundFile::read(int16_t* out, size_t count)
             break;
         if (channels > 1) {
             const int16_t* frame = m_interleaved.data();
-            if (m_choice.channel == ChannelChoice::mixed) {
+            if (m_choice.channel == ChannelChoice::mixed && channels == 2) {
+                for (sf_count_t i = 0; i < got; ++i, frame += 2)
+                    out[done + size_t(i)] = mixStereo(frame[0], frame[1]);
+            } else if (m_choice.channel == ChannelChoice::mixed) {
                 for (sf_count_t i = 0; i < got; ++i, frame += channels)
                     out[done + size_t(i)] = mixFrame(frame, channels);
             } else {

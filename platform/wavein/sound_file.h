@@ -83,4 +83,13 @@ private:
 // The mean of a frame's channels, rounded to the nearest integer, ties to even.
 int16_t mixFrame(const int16_t* frame, int channels);
 
+// The same for two channels, inline: the sum's floor half, and a half that
+// is left over goes to the even neighbour.
+inline int16_t mixStereo(int16_t left, int16_t right)
+{
+    const int32_t sum = int32_t(left) + right;
+    const int32_t half = sum >> 1;  // floor
+    return int16_t(half + (sum & half & 1));
+}
+
 }  // namespace wavein
