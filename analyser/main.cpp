@@ -113,7 +113,8 @@ int main(int argc, char* argv[])
             const QCoreApplication core(argc, argv);
             return w.run(parser);
         }
-    if (const std::optional<int> rendered = vellarin::runRenderCommand(parser, launch.options, argc, argv))
+    if (const std::optional<int> rendered = vellarin::runRenderCommand(
+            parser, {launch.options.fftSize, launch.options.scaling}, argc, argv))
         return *rendered;
     // Listing the sources needs no window system either.
     if (launch.options.listDevices) {

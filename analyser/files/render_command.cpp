@@ -44,7 +44,7 @@ void addRenderOptions(QCommandLineParser& parser)
     });
 }
 
-std::optional<int> runRenderCommand(const QCommandLineParser& parser, const LaunchOptions& launch, int& argc,
+std::optional<int> runRenderCommand(const QCommandLineParser& parser, const SharedRenderOptions& launch, int& argc,
                                     char** argv)
 {
     if (!parser.isSet(render)) {
