@@ -7,6 +7,7 @@
 #include "launch_options.h"
 #include "remembered_settings.h"
 #include "window_extras.h"
+#include "render_command.h"
 #include "form1.h"
 
 #include <QApplication>
@@ -132,6 +133,7 @@ int main(int argc, char* argv[])
         parser.addOption(w.option);
     parser.addOption(check);
     vellarin::addLaunchOptions(parser);
+    vellarin::addRenderOptions(parser);
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -145,6 +147,9 @@ int main(int argc, char* argv[])
             const QCoreApplication core(argc, argv);
             return w.run(parser);
         }
+    if (const std::optional<int> rendered = vellarin::runRenderCommand(
+            parser, {launch.options.fftSize, launch.options.scaling}, argc, argv))
+        return *rendered;
     // Listing the sources needs no window system either.
     if (launch.options.listDevices) {
         const QCoreApplication core(argc, argv);

@@ -1,0 +1,13 @@
+#pragma once
+// Everything of a whole-file render around the spectrogram: the ground, the
+// frequency and time scales, the colour bar with its decibels, and the
+// file's name.
+#include "file_render.h"
+
+namespace vellarin {
+
+// Draws around `rendered.layout.plot`, which already holds the spectrogram,
+// and notes every label in `rendered.labels`.
+void drawRenderFrame(RenderedFile& rendered, const RenderOptions& options, const QString& title);
+
+}  // namespace vellarin
