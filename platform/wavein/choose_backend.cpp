@@ -13,6 +13,7 @@ std::unique_ptr<WaveInApi> createSystemWaveIn(Backend backend)
     switch (backend) {
     case Backend::server: return createServerWaveIn(std::chrono::milliseconds(0));
     case Backend::alsa: return createPortAudioWaveIn();
+    case Backend::file:  // a file is opened by name, never chosen here
     case Backend::automatic: break;
     }
     if (auto server = createServerWaveIn(serverConnectTime))
