@@ -158,8 +158,10 @@ private:
     void sourceWentAway();
 
     double sampleRate() const;
-    // The waterfall's picture height in pixels, not rounded.
+    // The waterfall's picture height in the screen's own pixels, not rounded,
+    // and how many of them make a logical pixel where the waterfall is shown.
     double waterfallPixels() const;
+    double waterfallDeviceRatio() const;
 
     Form1Services m_services;
     std::unique_ptr<AnalyserState> m_state;

@@ -53,11 +53,13 @@ void Form1::waterfallPointerMoved(int16_t x, int16_t y)
 {
     const AnalyserState& s = *m_state;
     const TwipsScale scale = TwipsScale::of(this);
+    // The pointer comes in the picture's own pixels, the screen's.
+    const double ratio = waterfallDeviceRatio();
     const int32_t direction = m_waterfall.scrollDirection();
     const WaterfallPointer pointer{x,
                                    y,
-                                   static_cast<float>(Cascadra1->widthTwips() / scale.perPixelX),
-                                   static_cast<float>(Cascadra1->heightTwips() / scale.perPixelY),
+                                   static_cast<float>(Cascadra1->widthTwips() / scale.perPixelX * ratio),
+                                   static_cast<float>(waterfallPixels()),
                                    direction,
                                    m_waterfall.view3D() != 0 ? m_waterfall.depth3D() : int16_t(0)};
     const auto bin = waterfallBin(scalingView(), pointer,

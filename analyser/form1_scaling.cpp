@@ -16,7 +16,16 @@ namespace vellarin {
 
 double Form1::sampleRate() const { return m_settings->value().sampleRate(); }
 
-double Form1::waterfallPixels() const { return Cascadra1->heightTwips() / TwipsScale::of(this).perPixelY; }
+double Form1::waterfallDeviceRatio() const
+{
+    const QWidget* shown = m_waterfall.widget();
+    return shown != nullptr ? shown->devicePixelRatioF() : devicePixelRatioF();
+}
+
+double Form1::waterfallPixels() const
+{
+    return Cascadra1->heightTwips() / TwipsScale::of(this).perPixelY * waterfallDeviceRatio();
+}
 
 int16_t Form1::selectedScaling() const { return m_settings->value().scaling; }
 

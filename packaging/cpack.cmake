@@ -60,6 +60,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME vellarin)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION sound)
+# PortAudio is loaded when recording goes through ALSA, so no binary names it.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "libportaudio2")
 set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "real-time audio spectrum analyser
 Vellarin records a sound input, transforms each frame with a fast Fourier
 transform of 1024 to 16384 points and shows every new spectrum live in a

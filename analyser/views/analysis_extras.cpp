@@ -16,6 +16,8 @@
 #include <QSettings>
 #include <QShortcut>
 
+#include <cmath>
+
 namespace vellarin {
 
 AnalysisExtras::AnalysisExtras(Form1& window, QMenu& menu, QSettings* remembered)
@@ -36,7 +38,8 @@ AnalysisExtras::AnalysisExtras(Form1& window, QMenu& menu, QSettings* remembered
     m_ruler = new LevelRuler(
         [this] {
             const QWidget* chart = m_window.Trazel1;
-            return LevelAxis{m_window.chart().ymin(0), m_window.chart().ymax(0), chart->height()};
+            const int deviceHeight = int(std::lround(chart->height() * chart->devicePixelRatioF()));
+            return LevelAxis{m_window.chart().ymin(0), m_window.chart().ymax(0), deviceHeight};
         },
         &window);
     m_peak = new QLabel(&window);

@@ -80,7 +80,10 @@ void FrequencyScale::paintEvent(QPaintEvent*)
     m_painted = m_axis();
     QPainter p(this);
     const QFontMetrics metrics = fontMetrics();
-    p.setPen(palette().color(QPalette::WindowText));
+    const QColor ink = palette().color(QPalette::WindowText);
+    p.setPen(ink);
+    // The chart counts its columns in device pixels.
+    const qreal ratio = devicePixelRatioF();
     const std::vector<ScaleMark> marks = frequencyMarks(m_painted);
     // Solid ticks are labelled first; the others where there is room left.
     std::vector<std::pair<int, int>> taken;
@@ -88,10 +91,13 @@ void FrequencyScale::paintEvent(QPaintEvent*)
         for (const ScaleMark& m : marks) {
             if (m.major != major)
                 continue;
-            p.drawLine(m.column, 0, m.column, major ? 3 : 1);
+            // The tick fills the device column of the chart's tick line;
+            // the label is laid out in logical pixels about it.
+            const double x = m.column / ratio;
+            p.fillRect(QRectF(x, 0, 1 / ratio, major ? 4 : 2), ink);
             const QString text = scaleText(m.hertz);
             const int w = metrics.horizontalAdvance(text);
-            const int left = std::clamp(m.column - w / 2, 0, std::max(0, width() - w));
+            const int left = std::clamp(int(std::floor(x)) - w / 2, 0, std::max(0, width() - w));
             const bool free = std::none_of(taken.begin(), taken.end(), [&](const auto& t) {
                 return left < t.second + 6 && left + w + 6 > t.first;
             });

@@ -19,7 +19,7 @@ struct FrequencyAxis {
     int32_t fftSize = 0;
     double sampleRate = 0;
     int32_t firstBin = 0;  // the pan position of standard scaling
-    int32_t columns = 0;   // the chart's width in pixels
+    int32_t columns = 0;   // the chart's width in device pixels
     // The tick lines the chart was sent, if any.
     std::optional<AxisTicks> ticks;
     bool operator==(const FrequencyAxis&) const = default;

@@ -60,13 +60,18 @@ void LevelRuler::paintEvent(QPaintEvent*)
 {
     m_painted = m_axis();
     QPainter p(this);
-    p.setPen(palette().color(QPalette::WindowText));
+    const QColor ink = palette().color(QPalette::WindowText);
+    p.setPen(ink);
     const QFontMetrics metrics = fontMetrics();
     const int right = width() - 1;
     p.drawText(QRect(0, 0, right - 5, metrics.height()), Qt::AlignRight | Qt::AlignTop, QStringLiteral("dB"));
-    for (const RulerMark& m : rulerMarks(m_painted, 1.6 * metrics.height())) {
-        const int row = int(std::lround(m.row));
-        p.drawLine(right - 3, row, right, row);
+    // The chart's rows are device pixels: each tick fills the device row of
+    // the chart's level, its label is laid out in logical pixels about it.
+    const qreal ratio = devicePixelRatioF();
+    for (const RulerMark& m : rulerMarks(m_painted, 1.6 * metrics.height() * ratio)) {
+        const double y = double(std::lround(m.row)) / ratio;
+        p.fillRect(QRectF(right - 3, y, 4, 1 / ratio), ink);
+        const int row = int(std::floor(y));
         const int top = row - metrics.height() / 2;
         // The unit's place at the top is kept free.
         if (top < metrics.height() || top + metrics.height() > height())

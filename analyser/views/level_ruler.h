@@ -12,7 +12,7 @@ namespace vellarin {
 struct LevelAxis {
     int32_t ymin = 0;   // the chart's level range
     int32_t ymax = 32767;
-    int32_t height = 0;  // the chart's height in pixels
+    int32_t height = 0;  // the chart's height in device pixels
     bool operator==(const LevelAxis&) const = default;
 };
 
@@ -22,7 +22,7 @@ struct RulerMark {
 };
 
 // Marks 1, 2 or 5 times a power of ten decibels apart, at least
-// `minSpacing` pixels apart, top to bottom.
+// `minSpacing` pixels apart, top to bottom, at the chart's rows.
 std::vector<RulerMark> rulerMarks(const LevelAxis& axis, double minSpacing);
 
 class LevelRuler final : public QWidget {

@@ -1,6 +1,6 @@
 #include <wavein/portaudio_session.h>
 
-#include <portaudio.h>
+#include <wavein/portaudio_library.h>
 
 #include <algorithm>
 #include <mutex>
@@ -49,7 +49,7 @@ void PortAudioSession::terminate()
 {
     std::lock_guard lock(libraryLock());
     if (m_initialised)
-        Pa_Terminate();
+        portAudioLibrary()->terminate();
     m_initialised = false;
     m_inputs.clear();
 }
@@ -58,20 +58,24 @@ void PortAudioSession::restart()
 {
     terminate();
     std::lock_guard lock(libraryLock());
-    if (Pa_Initialize() != paNoError) {
-        Pa_Terminate();  // a failed start still counts as one
+    // Without the library there are no devices, and opening one says there is no driver.
+    const PortAudioLibrary* pa = portAudioLibrary();
+    if (!pa)
+        return;
+    if (pa->initialize() != paNoError) {
+        pa->terminate();  // a failed start still counts as one
         return;
     }
     m_initialised = true;
-    const int count = Pa_GetDeviceCount();
+    const int count = pa->deviceCount();
     for (int index = 0; index < count; ++index) {
-        const PaDeviceInfo* info = Pa_GetDeviceInfo(index);
+        const PaDeviceInfo* info = pa->deviceInfo(index);
         if (info && info->maxInputChannels > 0)
             m_inputs.push_back({index, QString::fromUtf8(info->name), info->maxInputChannels, info->defaultHighInputLatency});
     }
     // Device 0 is what a program opens when the user chose nothing: the
     // system's default input rather than whichever card was found first.
-    const PaDeviceIndex preferred = Pa_GetDefaultInputDevice();
+    const PaDeviceIndex preferred = pa->defaultInputDevice();
     std::stable_partition(m_inputs.begin(), m_inputs.end(), [preferred](const InputDevice& d) { return d.index == preferred; });
 }
 
@@ -96,16 +100,17 @@ MmResult PortAudioSession::open(const DeviceChoice& choice, uint32_t rate, Captu
     parameters.channelCount = 1;
     parameters.sampleFormat = paInt16;
     parameters.suggestedLatency = device->latency;
-    if (PaError refused = Pa_IsFormatSupported(&parameters, nullptr, rate); refused != paFormatIsSupported)
+    const PortAudioLibrary* pa = portAudioLibrary();
+    if (PaError refused = pa->isFormatSupported(&parameters, nullptr, rate); refused != paFormatIsSupported)
         return refused == paInvalidDevice || refused == paDeviceUnavailable ? toResult(refused) : result::badFormat;
-    return toResult(Pa_OpenStream(&stream, &parameters, nullptr, rate, paFramesPerBufferUnspecified, paNoFlag,
-                                  &captureCallback, &capture));
+    return toResult(pa->openStream(&stream, &parameters, nullptr, rate, paFramesPerBufferUnspecified, paNoFlag,
+                                    &captureCallback, &capture));
 }
 
 MmResult PortAudioSession::start(PaStream* stream)
 {
     std::lock_guard lock(libraryLock());
-    return toResult(Pa_StartStream(stream));
+    return toResult(portAudioLibrary()->startStream(stream));
 }
 
 MmResult PortAudioSession::abort(PaStream* stream)
@@ -118,22 +123,22 @@ MmResult PortAudioSession::abortStream(PaStream* stream)
 {
     // A stream the server dropped is neither active nor stopped; aborting it
     // still brings it to rest.
-    if (Pa_IsStreamStopped(stream) == 1)
+    if (portAudioLibrary()->isStreamStopped(stream) == 1)
         return result::ok;
-    return toResult(Pa_AbortStream(stream));
+    return toResult(portAudioLibrary()->abortStream(stream));
 }
 
 MmResult PortAudioSession::close(PaStream* stream)
 {
     std::lock_guard lock(libraryLock());
     abortStream(stream);
-    return toResult(Pa_CloseStream(stream));
+    return toResult(portAudioLibrary()->closeStream(stream));
 }
 
 bool PortAudioSession::isActive(PaStream* stream)
 {
     std::lock_guard lock(libraryLock());
-    return Pa_IsStreamActive(stream) == 1;
+    return portAudioLibrary()->isStreamActive(stream) == 1;
 }
 
 }  // namespace wavein

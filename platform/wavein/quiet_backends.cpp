@@ -1,5 +1,7 @@
 #include <wavein/quiet_backends.h>
 
+#include <wavein/portaudio_library.h>
+
 #include <QLoggingCategory>
 
 #include <alsa/asoundlib.h>
@@ -15,6 +17,9 @@ namespace {
 
 Q_LOGGING_CATEGORY(backendLog, "vellarin.wavein.backend", QtWarningMsg)
 
+using ErrorText = const char* (*)(int);
+ErrorText alsaErrorText = nullptr;
+
 void alsaMessage(const char* file, int line, const char* function, int err, const char* format, ...)
 {
     if (!backendLog().isDebugEnabled())
@@ -24,7 +29,7 @@ void alsaMessage(const char* file, int line, const char* function, int err, cons
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    qCDebug(backendLog, "ALSA %s:%d (%s) %s%s%s", file, line, function, text, err ? ": " : "", err ? snd_strerror(err) : "");
+    qCDebug(backendLog, "ALSA %s:%d (%s) %s%s%s", file, line, function, text, err ? ": " : "", err && alsaErrorText ? alsaErrorText(err) : "");
 }
 
 void jackMessage(const char* text)
@@ -32,8 +37,15 @@ void jackMessage(const char* text)
     qCDebug(backendLog, "JACK %s", text);
 }
 
-// JACK is reached only through PortAudio and may be absent, so its hooks are
-// looked up in what is already loaded rather than linked.
+// ALSA and JACK are reached only through PortAudio, and JACK may be absent,
+// so their hooks are looked up in what PortAudio brought rather than linked.
+void quietAlsa()
+{
+    alsaErrorText = reinterpret_cast<ErrorText>(dlsym(RTLD_DEFAULT, "snd_strerror"));
+    if (auto set = reinterpret_cast<int (*)(snd_lib_error_handler_t)>(dlsym(RTLD_DEFAULT, "snd_lib_error_set_handler")))
+        set(&alsaMessage);
+}
+
 void quietJack()
 {
     using SetHandler = void (*)(void (*)(const char*));
@@ -49,7 +61,8 @@ void quietSoundBackends()
 {
     static const bool done = [] {
         setenv("JACK_NO_START_SERVER", "1", 1);
-        snd_lib_error_set_handler(&alsaMessage);
+        portAudioLibrary();
+        quietAlsa();
         quietJack();
         return true;
     }();

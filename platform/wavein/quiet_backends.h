@@ -6,7 +6,8 @@
 // enabled, e.g. QT_LOGGING_RULES="vellarin.wavein.backend.debug=true").
 namespace wavein {
 
-// Call before the sound library starts. Also keeps JACK from starting a server.
+// Call before the sound library starts; loads it. Also keeps JACK from
+// starting a server.
 void quietSoundBackends();
 
 }  // namespace wavein
