@@ -5,7 +5,7 @@
 #include "frequency_scale.h"
 #include "frequency_scaling.h"
 #include "level_ruler.h"
-#include "peak_readout.h"
+#include "reading_menu.h"
 
 #include <QActionGroup>
 #include <QComboBox>
@@ -23,6 +23,7 @@ AnalysisExtras::AnalysisExtras(Form1& window, QMenu& menu, QSettings* remembered
 {
     window.setFrameExtras(&m_treatment);
     m_treatment.onFrameDrawn([this] { frameDrawn(); });
+    m_treatment.onTransform([this](std::span<const double> transform, int32_t n) { readFrame(transform, n); });
 
     m_scale = new FrequencyScale(
         [this] {
@@ -30,13 +31,16 @@ AnalysisExtras::AnalysisExtras(Form1& window, QMenu& menu, QSettings* remembered
             const AnalysisSettings& settings = m_window.settings().value();
             const double rate = settings.sampleRate();
             return FrequencyAxis{s.FreqScaling, s.FFTSize, rate, m_window.HScroll1->value(), m_window.chart().xmax(),
-                                 axisTicks(s.FreqScaling, rate, settings.fftSizeText, settings.rateText)};
+                                 axisTicks(s.FreqScaling, rate, settings.fftSizeText, settings.rateText,
+                                           settings.noteGrid)};
         },
         &window);
     m_ruler = new LevelRuler(
         [this] {
             const QWidget* chart = m_window.Trazel1;
-            return LevelAxis{m_window.chart().ymin(0), m_window.chart().ymax(0), chart->height()};
+            const ChosenLevelUnit& unit = m_reading->levelUnit();
+            return LevelAxis{m_window.chart().ymin(0), m_window.chart().ymax(0), chart->height(),
+                             unit.offsetFromDesign(), unit.unitText()};
         },
         &window);
     m_peak = new QLabel(&window);
@@ -105,6 +109,8 @@ void AnalysisExtras::buildMenu(QMenu& menu)
     m_peakAction = menu.addAction(QStringLiteral("Peak Readout\tCtrl+N"));
     m_peakAction->setCheckable(true);
     connect(m_peakAction, &QAction::triggered, this, [this](bool on) { setPeakReadoutShown(on); });
+    m_reading = new ReadingMenu(m_window, menu, this);
+    m_reading->onUnitChanged([this] { unitChanged(); });
     menu.addSeparator();
     QMenu* help = menu.addMenu(QStringLiteral("Help"));
     connect(help->addAction(QStringLiteral("Keys and Mouse...\tF1")), &QAction::triggered, this,
@@ -190,6 +196,7 @@ void AnalysisExtras::follow(const SettingsChange& change)
     const AnalysisSettings& now = change.now;
     if (now.windowFunction != was.windowFunction) {
         m_treatment.setWindowFunction(windowFromKey(now.windowFunction));
+        m_readouts.setWindowFunction(windowFunction());
         remember("windowFunction", QLatin1String(windowShape(windowFunction()).key));
     }
     if (now.averaging != was.averaging) {
@@ -201,8 +208,10 @@ void AnalysisExtras::follow(const SettingsChange& change)
         m_peakShown = now.peakReadoutShown;
         if (now.scalesShown != was.scalesShown)
             remember("scales", m_scalesShown);
-        if (now.peakReadoutShown != was.peakReadoutShown)
+        if (now.peakReadoutShown != was.peakReadoutShown) {
             remember("peakReadout", m_peakShown);
+            m_readouts.clear();  // shown again, it reads from the next frame on
+        }
         showStrips();
         showPeak();
     }
@@ -213,7 +222,8 @@ void AnalysisExtras::follow(const SettingsChange& change)
 void AnalysisExtras::showStrips()
 {
     const QFontMetrics metrics = m_window.fontMetrics();
-    const int rulerPixels = metrics.horizontalAdvance(QStringLiteral("-100.5")) + 8;
+    const int rulerPixels = std::max(metrics.horizontalAdvance(QStringLiteral("-100.5")),
+                                     metrics.horizontalAdvance(m_reading->levelUnit().unitText())) + 8;
     const int linePixels = metrics.height() + 4;
     m_window.setStrip(m_ruler, layout::StripSide::leftOfChart, m_scalesShown ? rulerPixels : 0);
     m_window.setStrip(m_scale, layout::StripSide::underChart, m_scalesShown ? linePixels : 0);
@@ -234,12 +244,26 @@ void AnalysisExtras::showPeak()
 {
     if (!m_peakShown)
         return;
-    const AnalyserState& s = m_window.state();
     if (m_window.framesDrawn() == 0) {
         m_peak->setText(QStringLiteral("No spectrum yet"));
         return;
     }
-    m_peak->setText(peakCaption(strongestPeak(s.BinLevel, s.BinLevelFFTSize, double(s.BinLevelRate))));
+    m_peak->setText(m_readouts.text(&m_reading->levelUnit()));
+}
+
+// Read only while shown, so the readout costs nothing while hidden.
+void AnalysisExtras::readFrame(std::span<const double> transform, int32_t fftSize)
+{
+    if (m_peakShown)
+        m_readouts.addFrame(transform, fftSize, m_window.sampleHistory());
+}
+
+// The ruler's labels, its width and the readout's level follow the unit.
+void AnalysisExtras::unitChanged()
+{
+    showStrips();
+    m_ruler->update();
+    showPeak();
 }
 
 }  // namespace vellarin

@@ -34,13 +34,15 @@ std::vector<RulerMark> rulerMarks(const LevelAxis& a, double minSpacing)
             step = m * decade;
             break;
         }
-    const double top = (double(centre) + double(halfRange)) / levelsPerDb;
-    const double bottom = (double(centre) - double(halfRange) * (a.height - halfHeight) / halfHeight) / levelsPerDb;
+    const double offset = std::isfinite(a.unitOffset) ? a.unitOffset : 0.0;
+    const double top = (double(centre) + double(halfRange)) / levelsPerDb + offset;
+    const double bottom =
+        (double(centre) - double(halfRange) * (a.height - halfHeight) / halfHeight) / levelsPerDb + offset;
     // Counted rather than stepped, so rounding cannot stall the walk down.
     const double first = std::floor(top / step);
     for (int i = 0; i <= a.height && (first - i) * step >= bottom; ++i) {
         const double db = (first - i) * step;
-        marks.push_back({rowOf(db), std::fabs(db) < step / 2 ? 0.0 : db});
+        marks.push_back({rowOf(db - offset), std::fabs(db) < step / 2 ? 0.0 : db});
     }
     return marks;
 }
@@ -63,7 +65,7 @@ void LevelRuler::paintEvent(QPaintEvent*)
     p.setPen(palette().color(QPalette::WindowText));
     const QFontMetrics metrics = fontMetrics();
     const int right = width() - 1;
-    p.drawText(QRect(0, 0, right - 5, metrics.height()), Qt::AlignRight | Qt::AlignTop, QStringLiteral("dB"));
+    p.drawText(QRect(0, 0, right - 5, metrics.height()), Qt::AlignRight | Qt::AlignTop, m_painted.unit);
     for (const RulerMark& m : rulerMarks(m_painted, 1.6 * metrics.height())) {
         const int row = int(std::lround(m.row));
         p.drawLine(right - 3, row, right, row);
