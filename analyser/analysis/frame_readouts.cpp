@@ -14,7 +14,8 @@ void FrameReadouts::clear()
 {
     m_peak.reset();
     m_pitch.reset();
-    m_pitchTaken = false;
+    m_read = false;
+    m_renewed = true;
 }
 
 void FrameReadouts::addFrame(std::span<const double> transform, int32_t fftSize, const SampleHistory& history)
@@ -24,23 +25,25 @@ void FrameReadouts::addFrame(std::span<const double> transform, int32_t fftSize,
         clear();
         return;
     }
-    if (m_peakEstimator.fftSize() != fftSize || m_preparedFor != m_weights.function()) {
+    // A new capture starts its history from nothing, so the count goes back;
+    // a frame of another size or window is read at once.
+    const uint64_t now = history.appended();
+    const bool restarted = history.sampleRate() != m_readRate || now < m_readAt;
+    const bool reshaped = m_peakEstimator.fftSize() != fftSize || m_preparedFor != m_weights.function();
+    m_renewed = !m_read || restarted || reshaped || double(now - m_readAt) >= ReadingInterval * rate;
+    if (!m_renewed)
+        return;
+    if (reshaped) {
         m_peakEstimator.prepare(m_weights.weights(fftSize));
         m_preparedFor = m_weights.function();
     }
     m_peak = m_peakEstimator.estimate(transform, rate);
-
-    // A new capture starts its history from nothing, so the count goes back.
-    const uint64_t now = history.appended();
-    const bool restarted = history.sampleRate() != m_pitchRate || now < m_pitchTakenAt;
-    if (m_pitchTaken && !restarted && double(now - m_pitchTakenAt) < PitchInterval * rate)
-        return;
     m_recent.resize(size_t(PitchEstimator::span(rate)));
     const size_t count = history.latest(m_recent);
     m_pitch = m_pitchEstimator.estimate(std::span<const int16_t>(m_recent.data(), count), rate);
-    m_pitchTakenAt = now;
-    m_pitchRate = history.sampleRate();
-    m_pitchTaken = true;
+    m_readAt = now;
+    m_readRate = history.sampleRate();
+    m_read = true;
 }
 
 std::optional<NoteReading> FrameReadouts::note() const

@@ -13,10 +13,12 @@
 // `transform` is the unscaled N-point transform of the weighed frame,
 // interleaved re/im (at least N + 2 values), as the FFT component leaves it;
 // `history` holds the sound up to the frame's end at its own sample rate.
-// The peak is taken on every frame; the pitch, which looks at the last
-// 100 ms, only once PitchInterval of new sound has come in since it was last
-// taken, so a frame costs a few microseconds on average however often frames
-// come. Nothing allocates after the first frame of a size and rate.
+// Both are read on the first frame, on a frame of another size, window or
+// capture, and then once ReadingInterval of new sound has come in: the pitch
+// looks at the last 100 ms anyway, and a readout that changed with every
+// frame could not be read. So a frame costs a few microseconds on average
+// however often frames come. Nothing allocates after the first reading at a
+// rate.
 #include "note_names.h"
 #include "peak_estimate.h"
 #include "pitch_estimate.h"
@@ -36,21 +38,26 @@ class SampleHistory;
 
 class FrameReadouts {
 public:
-    // The pitch is taken again after this much new sound.
-    static constexpr double PitchInterval = 0.08;
+    // The readings are taken again after this much new sound, in seconds.
+    static constexpr double ReadingInterval = 0.08;
 
     void setWindowFunction(WindowFunction function);
     WindowFunction windowFunction() const { return m_weights.function(); }
 
-    // Reads one frame. A transform shorter than N + 2 values, or N below 4,
-    // clears the readings.
+    // Reads one frame when a reading is due (see above). A transform shorter
+    // than N + 2 values, N below 4 or a history without a rate clears the
+    // readings.
     void addFrame(std::span<const double> transform, int32_t fftSize, const SampleHistory& history);
-    // Forgets the readings; the next frame takes the pitch at once.
+    // Forgets the readings; the next frame is read at once.
     void clear();
+    // Whether the last frame was read (or cleared the readings): the
+    // readings are new.
+    bool renewed() const { return m_renewed; }
 
-    // The strongest tone standing 20 dB above the spectrum's median; none otherwise.
+    // The strongest tone of the frame last read, standing 20 dB above the
+    // spectrum's median; none otherwise.
     const std::optional<PeakEstimate>& peak() const { return m_peak; }
-    // The pitch of the last 100 ms when it was last taken; none in silence or noise.
+    // The pitch of the 100 ms before the frame last read; none in silence or noise.
     const std::optional<Pitch>& pitch() const { return m_pitch; }
     // The note nearest the pitch.
     std::optional<NoteReading> note() const;
@@ -65,9 +72,10 @@ private:
     PeakEstimator m_peakEstimator;
     PitchEstimator m_pitchEstimator;
     std::vector<int16_t> m_recent;  // the newest samples the pitch looks at
-    uint64_t m_pitchTakenAt = 0;     // history sample count when the pitch was taken
-    uint32_t m_pitchRate = 0;
-    bool m_pitchTaken = false;
+    uint64_t m_readAt = 0;  // the history's count of samples at the last reading
+    uint32_t m_readRate = 0;
+    bool m_read = false;
+    bool m_renewed = false;
     std::optional<PeakEstimate> m_peak;
     std::optional<Pitch> m_pitch;
 };

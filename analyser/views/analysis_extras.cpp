@@ -237,7 +237,10 @@ void AnalysisExtras::frameDrawn()
         m_ruler->follow();
         m_scale->follow();
     }
-    showPeak();
+    // A text that changed with every frame could not be read, and redrawing
+    // it would cost more than the readings.
+    if (m_readouts.renewed())
+        showPeak();
 }
 
 void AnalysisExtras::showPeak()

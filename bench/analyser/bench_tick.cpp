@@ -171,7 +171,7 @@ BENCHMARK(tickReadouts)
     ->ReportAggregatesOnly(true);
 
 // The readouts' own share of a frame, 512 new samples a frame at 44100 Hz:
-// the peak on every frame and the pitch once 80 ms of new sound has come in.
+// the peak and the pitch read once 80 ms of new sound has come in.
 void readoutWork(benchmark::State& state)
 {
     const auto n = int32_t(state.range(0));
