@@ -21,8 +21,10 @@ public:
     virtual ~ChartTrace() = default;
     // Whether a second trace goes with the line now.
     virtual bool isOn() const = 0;
-    // The line and the trace, interleaved point by point for a two-channel
-    // chart call; the buffer stays the trace's until the next call.
+    // The trace and the line, interleaved point by point for a two-channel
+    // chart call: the chart draws its channels in order, so the line, as
+    // the second, stays in sight where the two meet. The buffer stays the
+    // trace's until the next call.
     virtual int16_t* withLine(const int16_t* line, int32_t count, const ColumnMeaning& meaning) = 0;
 };
 

@@ -33,6 +33,7 @@ namespace vellarin {
 class ComponentSite;
 class ChartTrace;
 class FrameExtras;
+class LevelNotation;
 
 // A zero-filled block of `bytes` bytes, or null when there is no memory.
 using BufferAllocator = std::function<std::unique_ptr<char[]>(size_t bytes)>;
@@ -94,6 +95,10 @@ public:
     void setChartTrace(ChartTrace* trace) { m_chartTrace = trace; }
     // What the extras do to each frame; the window does not own them.
     void setFrameExtras(FrameExtras* extras) { m_frameExtras = extras; }
+    // The unit the cross-hair reads levels in; none for the design's dB.
+    // The window does not own it.
+    void setLevelNotation(const LevelNotation* notation) { m_levelNotation = notation; }
+    const LevelNotation* levelNotation() const { return m_levelNotation; }
 
     // The chart's and the waterfall's events: the pointer readouts in Label5
     // and the level window the chart's zoom sets.
@@ -179,6 +184,7 @@ private:
     SampleHistory m_history;
     ChartTrace* m_chartTrace = nullptr;
     FrameExtras* m_frameExtras = nullptr;
+    const LevelNotation* m_levelNotation = nullptr;
     layout::Strips m_strips;
     layout::StripLayout m_stripLayout;
 

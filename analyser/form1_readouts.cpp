@@ -46,7 +46,7 @@ void Form1::crossHairMoved(int32_t offset)
     const int32_t column = std::min(x, m_chart.xmax() - 1);
     const int32_t bin = chartColumnBin(scalingView(), column, s.ChartLogMap, s.ChartFitMap);
     const double hertz = static_cast<double>(bin) * sampleRate() / s.FFTSize;
-    Label5->setText(crossHairCaption(hertz, levelOf(s, bin)));
+    Label5->setText(crossHairCaption(hertz, levelOf(s, bin), m_levelNotation));
 }
 
 void Form1::waterfallPointerMoved(int16_t x, int16_t y)

@@ -38,7 +38,8 @@ void Form1::sendAxisCommand(int16_t freqScaling)
 {
     // A rate without a tick table sends nothing: the chart keeps its tick lines.
     const AnalysisSettings& settings = m_settings->value();
-    if (const auto command = axisCommand(freqScaling, settings.sampleRate(), settings.fftSizeText, settings.rateText))
+    if (const auto command = axisCommand(freqScaling, settings.sampleRate(), settings.fftSizeText, settings.rateText,
+                                         settings.noteGrid))
         m_chart.setKey(*command);
 }
 

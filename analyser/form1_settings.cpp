@@ -61,6 +61,8 @@ void Form1::settingsChanged(const SettingsChange& change)
         m_state->FreqScaling = now.scaling;
         sendAxisCommand(now.scaling);
         formResize();
+    } else if (change.before.noteGrid != now.noteGrid) {
+        sendAxisCommand(now.scaling);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "frequency_scaling.h"
 
+#include "note_grid.h"
 #include "number_text.h"
 
 #include <QStringList>
@@ -51,6 +52,7 @@ constexpr AxisRow fullFitAxis[] = {
 struct Tick {
     double hertz;
     bool solid;
+    QString note;
 };
 
 // The chart keeps at most this many tick lines.
@@ -114,6 +116,16 @@ std::vector<Tick> ticksOf(bool logarithmic, double sampleRate)
     return logarithmic ? logarithmicTicks(sampleRate / 2) : fullFitTicks(sampleRate / 2);
 }
 
+// The ticks with the octave grid's C notes after them, dotted, within the
+// chart's room for tick lines.
+std::vector<Tick> withNotes(std::vector<Tick> ticks, double sampleRate)
+{
+    for (const OctaveLine& line : octaveLines(0.0, sampleRate / 2))
+        if (ticks.size() < maxTicks && line.hertz < sampleRate / 2)
+            ticks.push_back({line.hertz, false, line.label});
+    return ticks;
+}
+
 // A column that does not fit the map's 16-bit cells is held at the limit.
 int16_t toColumn(double v)
 {
@@ -138,14 +150,16 @@ void fillMap(BinMap& map, int32_t half, Position pos)
 }  // namespace
 
 std::optional<AxisTicks> axisTicks(int16_t freqScaling, double sampleRate, const QString& fftSizeText,
-                                   const QString& rateText)
+                                   const QString& rateText, bool noteGrid)
 {
     if (freqScaling != LogScaling && freqScaling != FullFitScaling)
         return std::nullopt;
     const bool logarithmic = freqScaling == LogScaling;
-    const std::vector<Tick> ticks = ticksOf(logarithmic, sampleRate);
+    std::vector<Tick> ticks = ticksOf(logarithmic, sampleRate);
     if (ticks.empty())
         return std::nullopt;
+    if (noteGrid && logarithmic)
+        ticks = withNotes(std::move(ticks), sampleRate);
     AxisTicks axis;
     axis.mode = logarithmic ? trazel::AxisMode::Logarithmic : trazel::AxisMode::Linear;
     // The points field is the drop-down text as typed; the chart reads its leading number.
@@ -153,23 +167,26 @@ std::optional<AxisTicks> axisTicks(int16_t freqScaling, double sampleRate, const
     // The chart keeps no more ticks than the axis has points.
     for (const Tick& t : ticks)
         if (double(axis.ticks.size()) < axis.span.points)
-            axis.ticks.push_back({t.hertz, t.solid});
+            axis.ticks.push_back({t.hertz, t.solid, t.note});
     return axis;
 }
 
 std::optional<QString> axisCommand(int16_t freqScaling, double sampleRate, const QString& fftSizeText,
-                                   const QString& rateText)
+                                   const QString& rateText, bool noteGrid)
 {
     if (freqScaling != LogScaling && freqScaling != FullFitScaling)
         return QStringLiteral("L");
     const bool logarithmic = freqScaling == LogScaling;
+    const bool notes = noteGrid && logarithmic;
     const QString& middle = logarithmic ? fftSizeText : rateText;
     // The four rates of the drop-down keep their tables to the letter.
-    if (const AxisRow* row = tableRow(logarithmic, sampleRate))
+    if (const AxisRow* row = tableRow(logarithmic, sampleRate); row && !notes)
         return QLatin1String(row->head) + middle + QLatin1String(row->ticks);
-    const std::vector<Tick> ticks = ticksOf(logarithmic, sampleRate);
+    std::vector<Tick> ticks = ticksOf(logarithmic, sampleRate);
     if (ticks.empty())
         return std::nullopt;
+    if (notes)
+        ticks = withNotes(std::move(ticks), sampleRate);
     QString command = QStringLiteral("X,%1,%2,0,%3,").arg(logarithmic ? 1 : 2).arg(number(sampleRate / 2)).arg(ticks.size())
                       + middle;
     for (const Tick& t : ticks)

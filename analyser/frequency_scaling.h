@@ -13,10 +13,12 @@
 
 namespace vellarin {
 
-// A tick line of the frequency axis; solid lines mark decades or round values.
+// A tick line of the frequency axis; solid lines mark decades or round
+// values. The octave grid's dotted lines carry their note, "C4".
 struct AxisTick {
     double hertz;
     bool solid;
+    QString note;
     bool operator==(const AxisTick&) const = default;
 };
 
@@ -36,16 +38,20 @@ struct AxisTicks {
 
 // The axis for a scaling and rate, with the drop-down texts as typed: the
 // tables' ticks for 8000, 11025, 22050 and 44100 Hz, ticks by their rule for
-// any other rate; none in standard scaling or for a rate without ticks.
+// any other rate; none in standard scaling or for a rate without ticks. With
+// `noteGrid` in logarithmic scaling, the C notes below half the rate follow
+// as dotted lines.
 std::optional<AxisTicks> axisTicks(int16_t freqScaling, double sampleRate, const QString& fftSizeText,
-                                   const QString& rateText);
+                                   const QString& rateText, bool noteGrid = false);
 
 // The chart's axis command for a scaling and sample rate: "L" in standard
 // scaling; the tables' own for 8000, 11025, 22050 and 44100 Hz, ticks by
 // their rule for any other rate; none for a rate without ticks below half
 // of it. `fftSizeText` and `rateText` are the drop-down texts, sent as typed.
+// With `noteGrid` in logarithmic scaling, the ticks of axisTicks() with the
+// C notes among them; without it, exactly the tables'.
 std::optional<QString> axisCommand(int16_t freqScaling, double sampleRate, const QString& fftSizeText,
-                                   const QString& rateText);
+                                   const QString& rateText, bool noteGrid = false);
 
 struct BinMaps {
     BinMap& chartLog;

@@ -81,9 +81,12 @@ std::optional<double> waterfallBin(const ScalingView& view, const WaterfallPoint
     return std::max(bin, 0.0);
 }
 
-QString crossHairCaption(double hertz, int32_t level)
+QString crossHairCaption(double hertz, int32_t level, const LevelNotation* notation)
 {
-    return fixed(hertz, 1) + QStringLiteral("Hz ") + fixed(levelDecibels(level), 2) + QStringLiteral("dB");
+    if (!notation)
+        return fixed(hertz, 1) + QStringLiteral("Hz ") + fixed(levelDecibels(level), 2) + QStringLiteral("dB");
+    return fixed(hertz, 1) + QStringLiteral("Hz ") + fixed(notation->fromDesign(levelDecibels(level), hertz), 2) +
+           notation->unitText();
 }
 
 QString waterfallCaption(double hertz, int32_t direction)

@@ -2,6 +2,7 @@
 // What the pointer reads: the bin under a chart column or a waterfall pixel,
 // and the captions of the readout label.
 #include "analyser_state.h"
+#include "level_notation.h"
 #include "levels.h"
 
 #include <QString>
@@ -45,8 +46,9 @@ std::optional<double> waterfallBin(const ScalingView& view, const WaterfallPoint
 // The two directions whose lines run along the picture's height.
 bool runsAlongHeight(int32_t direction);
 
-// "43.1Hz 90.31dB": the level in decibels of the amplitude it stands for.
-QString crossHairCaption(double hertz, int32_t level);
+// "43.1Hz 90.31dB": the level in decibels of the amplitude it stands for;
+// in another unit, the same with that unit's number and name ("0.00dBFS").
+QString crossHairCaption(double hertz, int32_t level, const LevelNotation* notation = nullptr);
 // "3230.0Hz"; two decimals in the directions along the picture's height.
 QString waterfallCaption(double hertz, int32_t direction);
 

@@ -1,7 +1,9 @@
 #pragma once
-// The strongest peak of the spectrum on show: its frequency, interpolated
-// between bins, its level, and the nearest note with its offset in cents
-// against A4 = 440 Hz: "990.6 Hz 78.3 dB B5 +5 ct".
+// A quick peak: a parabola through the dB levels of the strongest bin and
+// its neighbours, biased between bins for every window, and the nearest note
+// to it: "990.6 Hz 78.3 dB B5 +5 ct". The window reads peaks with
+// PeakEstimator (frame_readouts.h); the estimate tables and benchmarks
+// measure that against this.
 #include <QString>
 
 #include <cstdint>

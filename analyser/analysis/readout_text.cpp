@@ -23,7 +23,10 @@ QString unitText(LevelUnit unit)
     return unit == LevelUnit::fullScale ? QStringLiteral("dBFS") : QStringLiteral("dB");
 }
 
-QString readoutText(const std::optional<Pitch>& pitch, const std::optional<PeakEstimate>& peak, LevelUnit unit)
+namespace {
+
+QString readoutLine(const std::optional<Pitch>& pitch, const std::optional<PeakEstimate>& peak, double level,
+                    const QString& unit)
 {
     QString text;
     if (const auto note = pitch ? nearestNote(pitch->hertz) : std::nullopt) {
@@ -34,10 +37,23 @@ QString readoutText(const std::optional<Pitch>& pitch, const std::optional<PeakE
     }
     if (!peak)
         return text + QStringLiteral("peak \u2013");
-    return text + QStringLiteral("peak %1 Hz %2 %3")
-                      .arg(peak->hertz, 0, 'f', 1)
-                      .arg(decibelsIn(peak->decibels, unit), 0, 'f', 1)
-                      .arg(unitText(unit));
+    return text + QStringLiteral("peak %1 Hz %2 %3").arg(peak->hertz, 0, 'f', 1).arg(level, 0, 'f', 1).arg(unit);
+}
+
+}  // namespace
+
+QString readoutText(const std::optional<Pitch>& pitch, const std::optional<PeakEstimate>& peak, LevelUnit unit)
+{
+    return readoutLine(pitch, peak, peak ? decibelsIn(peak->decibels, unit) : 0.0, unitText(unit));
+}
+
+QString readoutText(const std::optional<Pitch>& pitch, const std::optional<PeakEstimate>& peak,
+                    const LevelNotation* notation)
+{
+    if (!notation)
+        return readoutText(pitch, peak, LevelUnit::design);
+    return readoutLine(pitch, peak, peak ? notation->fromDesign(peak->decibels, peak->hertz) : 0.0,
+                       notation->unitText());
 }
 
 }  // namespace vellarin

@@ -1,6 +1,7 @@
 #pragma once
 // The line that names the sound: its pitch as a note and the strongest peak,
 // "C4 +0 ct (261.6 Hz) · peak 3398.3 Hz 54.0 dB".
+#include "level_notation.h"
 #include "peak_estimate.h"
 #include "pitch_estimate.h"
 
@@ -25,5 +26,8 @@ QString unitText(LevelUnit unit);
 // as a dash.
 QString readoutText(const std::optional<Pitch>& pitch, const std::optional<PeakEstimate>& peak,
                     LevelUnit unit = LevelUnit::design);
+// The same with the peak's level in `notation`'s unit; the design's dB for none.
+QString readoutText(const std::optional<Pitch>& pitch, const std::optional<PeakEstimate>& peak,
+                    const LevelNotation* notation);
 
 }  // namespace vellarin

@@ -36,6 +36,8 @@ bool SpectrumTreatment::weighFrame(std::span<const int16_t> samples, std::span<d
 bool SpectrumTreatment::computeLevels(std::span<const double> spectrum, int32_t fftSize, const FrameTiming& timing,
                                       std::span<int16_t> binLevel)
 {
+    for (const auto& listener : m_transformListeners)
+        listener(spectrum, fftSize);
     if (m_averaging == Averaging::off || fftSize <= 0)
         return false;
     if (timing.firstFrame || timing.sampleRate != m_averagedRate)

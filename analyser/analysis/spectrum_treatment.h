@@ -20,6 +20,10 @@ public:
 
     // Called after every frame drawn.
     void onFrameDrawn(std::function<void()> listener) { m_listeners.push_back(std::move(listener)); }
+    // Called with each frame's transform (as computeLevels has it), before
+    // its levels are computed.
+    using TransformListener = std::function<void(std::span<const double> transform, int32_t fftSize)>;
+    void onTransform(TransformListener listener) { m_transformListeners.push_back(std::move(listener)); }
 
     bool weighFrame(std::span<const int16_t> samples, std::span<double> fftData) override;
     bool computeLevels(std::span<const double> spectrum, int32_t fftSize, const FrameTiming& timing,
@@ -33,6 +37,7 @@ private:
     std::vector<double> m_power;
     uint32_t m_averagedRate = 0;
     std::vector<std::function<void()>> m_listeners;
+    std::vector<TransformListener> m_transformListeners;
 };
 
 }  // namespace vellarin

@@ -40,6 +40,12 @@ void restoreSettings(Form1& w, const QSettings& s)
             const int scaling = s.value("scaling").toInt();
             a.scaling = scaling == LogScaling || scaling == FullFitScaling ? int16_t(scaling) : int16_t(StandardScaling);
         }
+        // An unknown unit reads as the design's; "spl" is kept for when the
+        // input is calibrated again.
+        if (s.contains("levelUnit"))
+            a.levelUnit = s.value("levelUnit").toString();
+        if (s.contains("noteGrid"))
+            a.noteGrid = s.value("noteGrid").toBool();
     });
     if (s.contains("direction")) {
         const auto options = directionOptions(w);
@@ -68,6 +74,8 @@ void rememberSettings(const Form1& w, QSettings& s)
     s.setValue("rate", a.rateText);
     s.setValue("fftSize", a.fftSizeText);
     s.setValue("scaling", a.scaling);
+    s.setValue("levelUnit", a.levelUnit);
+    s.setValue("noteGrid", a.noteGrid);
     const auto options = directionOptions(w);
     for (size_t i = 0; i < options.size(); ++i)
         if (options[i]->isChecked())

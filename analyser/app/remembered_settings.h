@@ -1,6 +1,6 @@
 #pragma once
 // The window as the user left it: device, rate, FFT size, scaling, the
-// waterfall's direction and 3D view, Persist and its opacity, and the
+// level unit and the note grid, the waterfall's direction and 3D view, Persist and its opacity, and the
 // window's place and size. With nothing remembered the window stays exactly
 // as it opens by design; a remembered device that has gone is passed over.
 #include "launch_options.h"

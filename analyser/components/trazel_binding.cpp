@@ -30,6 +30,11 @@ bool TrazelBinding::lock() { return toShort(get(id::Lock)) != 0; }
 void TrazelBinding::setLock(bool on) { put(id::Lock, Variant::fromBool(on)); }
 
 void TrazelBinding::setChannel(int16_t channel) { put(id::Channel, Variant(channel)); }
+int32_t TrazelBinding::lineColour(int16_t channel) { return toLong(getIndexed(id::PLine, Variant(channel))); }
+void TrazelBinding::setLineColour(int16_t channel, int32_t colour)
+{
+    putIndexed(id::PLine, Variant(channel), Variant(colour));
+}
 
 void TrazelBinding::chartEx(int16_t* buffer, int16_t channels, int16_t total)
 {

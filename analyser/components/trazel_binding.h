@@ -26,6 +26,9 @@ public:
     bool lock();
     void setLock(bool on);
     void setChannel(int16_t channel);  // the one channel plotted; -1: every channel
+    // A channel's trace colour, as the chart keeps it (0x00BBGGRR).
+    int32_t lineColour(int16_t channel);
+    void setLineColour(int16_t channel, int32_t colour);
     // Plots `total` values of one channel read from `buffer` during the call.
     void chartEx(int16_t* buffer, int16_t channels, int16_t total);
     void copyToClipboard();

@@ -5,7 +5,7 @@
 #include "frequency_scale.h"
 #include "frequency_scaling.h"
 #include "level_ruler.h"
-#include "peak_readout.h"
+#include "reading_menu.h"
 
 #include <QActionGroup>
 #include <QComboBox>
@@ -25,6 +25,7 @@ AnalysisExtras::AnalysisExtras(Form1& window, QMenu& menu, QSettings* remembered
 {
     window.setFrameExtras(&m_treatment);
     m_treatment.onFrameDrawn([this] { frameDrawn(); });
+    m_treatment.onTransform([this](std::span<const double> transform, int32_t n) { readFrame(transform, n); });
 
     m_scale = new FrequencyScale(
         [this] {
@@ -32,14 +33,17 @@ AnalysisExtras::AnalysisExtras(Form1& window, QMenu& menu, QSettings* remembered
             const AnalysisSettings& settings = m_window.settings().value();
             const double rate = settings.sampleRate();
             return FrequencyAxis{s.FreqScaling, s.FFTSize, rate, m_window.HScroll1->value(), m_window.chart().xmax(),
-                                 axisTicks(s.FreqScaling, rate, settings.fftSizeText, settings.rateText)};
+                                 axisTicks(s.FreqScaling, rate, settings.fftSizeText, settings.rateText,
+                                           settings.noteGrid)};
         },
         &window);
     m_ruler = new LevelRuler(
         [this] {
             const QWidget* chart = m_window.Trazel1;
+            const ChosenLevelUnit& unit = m_reading->levelUnit();
             const int deviceHeight = int(std::lround(chart->height() * chart->devicePixelRatioF()));
-            return LevelAxis{m_window.chart().ymin(0), m_window.chart().ymax(0), deviceHeight};
+            return LevelAxis{m_window.chart().ymin(0), m_window.chart().ymax(0), deviceHeight,
+                             unit.offsetFromDesign(), unit.unitText()};
         },
         &window);
     m_peak = new QLabel(&window);
@@ -108,6 +112,8 @@ void AnalysisExtras::buildMenu(QMenu& menu)
     m_peakAction = menu.addAction(QStringLiteral("Peak Readout\tCtrl+N"));
     m_peakAction->setCheckable(true);
     connect(m_peakAction, &QAction::triggered, this, [this](bool on) { setPeakReadoutShown(on); });
+    m_reading = new ReadingMenu(m_window, menu, this);
+    m_reading->onUnitChanged([this] { unitChanged(); });
     menu.addSeparator();
     QMenu* help = menu.addMenu(QStringLiteral("Help"));
     connect(help->addAction(QStringLiteral("Keys and Mouse...\tF1")), &QAction::triggered, this,
@@ -193,6 +199,7 @@ void AnalysisExtras::follow(const SettingsChange& change)
     const AnalysisSettings& now = change.now;
     if (now.windowFunction != was.windowFunction) {
         m_treatment.setWindowFunction(windowFromKey(now.windowFunction));
+        m_readouts.setWindowFunction(windowFunction());
         remember("windowFunction", QLatin1String(windowShape(windowFunction()).key));
     }
     if (now.averaging != was.averaging) {
@@ -204,8 +211,10 @@ void AnalysisExtras::follow(const SettingsChange& change)
         m_peakShown = now.peakReadoutShown;
         if (now.scalesShown != was.scalesShown)
             remember("scales", m_scalesShown);
-        if (now.peakReadoutShown != was.peakReadoutShown)
+        if (now.peakReadoutShown != was.peakReadoutShown) {
             remember("peakReadout", m_peakShown);
+            m_readouts.clear();  // shown again, it reads from the next frame on
+        }
         showStrips();
         showPeak();
     }
@@ -216,7 +225,8 @@ void AnalysisExtras::follow(const SettingsChange& change)
 void AnalysisExtras::showStrips()
 {
     const QFontMetrics metrics = m_window.fontMetrics();
-    const int rulerPixels = metrics.horizontalAdvance(QStringLiteral("-100.5")) + 8;
+    const int rulerPixels = std::max(metrics.horizontalAdvance(QStringLiteral("-100.5")),
+                                     metrics.horizontalAdvance(m_reading->levelUnit().unitText())) + 8;
     const int linePixels = metrics.height() + 4;
     m_window.setStrip(m_ruler, layout::StripSide::leftOfChart, m_scalesShown ? rulerPixels : 0);
     m_window.setStrip(m_scale, layout::StripSide::underChart, m_scalesShown ? linePixels : 0);
@@ -230,19 +240,36 @@ void AnalysisExtras::frameDrawn()
         m_ruler->follow();
         m_scale->follow();
     }
-    showPeak();
+    // A text that changed with every frame could not be read, and redrawing
+    // it would cost more than the readings.
+    if (m_readouts.renewed())
+        showPeak();
 }
 
 void AnalysisExtras::showPeak()
 {
     if (!m_peakShown)
         return;
-    const AnalyserState& s = m_window.state();
     if (m_window.framesDrawn() == 0) {
         m_peak->setText(QStringLiteral("No spectrum yet"));
         return;
     }
-    m_peak->setText(peakCaption(strongestPeak(s.BinLevel, s.BinLevelFFTSize, double(s.BinLevelRate))));
+    m_peak->setText(m_readouts.text(&m_reading->levelUnit()));
+}
+
+// Read only while shown, so the readout costs nothing while hidden.
+void AnalysisExtras::readFrame(std::span<const double> transform, int32_t fftSize)
+{
+    if (m_peakShown)
+        m_readouts.addFrame(transform, fftSize, m_window.sampleHistory());
+}
+
+// The ruler's labels, its width and the readout's level follow the unit.
+void AnalysisExtras::unitChanged()
+{
+    showStrips();
+    m_ruler->update();
+    showPeak();
 }
 
 }  // namespace vellarin

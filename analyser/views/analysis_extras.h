@@ -1,9 +1,10 @@
 #pragma once
 // The analysis a user may switch on from the frequency labels' menu or a
 // key: a window function, averaging, the frequency and dB scales, the peak
-// readout, and Help. Each choice is remembered; with nothing chosen the
+// and pitch readout, the level unit and note grid, and Help. Each choice is remembered; with nothing chosen the
 // window stays exactly as designed.
 #include "analysis_settings.h"
+#include "frame_readouts.h"
 #include "help_windows.h"
 #include "spectrum_treatment.h"
 
@@ -19,6 +20,7 @@ namespace vellarin {
 class Form1;
 class FrequencyScale;
 class LevelRuler;
+class ReadingMenu;
 
 class AnalysisExtras final : public QObject {
 public:
@@ -42,6 +44,10 @@ public:
     FrequencyScale* frequencyScale() const { return m_scale; }
     LevelRuler* levelRuler() const { return m_ruler; }
     QLabel* peakReadout() const { return m_peak; }
+    // The peak and pitch the readout shows, of the last frame drawn.
+    const FrameReadouts& readouts() const { return m_readouts; }
+    // The level unit and the note grid.
+    ReadingMenu& reading() const { return *m_reading; }
 
 private:
     void buildMenu(QMenu& menu);
@@ -50,6 +56,8 @@ private:
     void showStrips();
     void frameDrawn();
     void showPeak();
+    void readFrame(std::span<const double> transform, int32_t fftSize);
+    void unitChanged();
     void refreshChecks();
     void follow(const SettingsChange& change);
 
@@ -62,6 +70,8 @@ private:
     FrequencyScale* m_scale = nullptr;
     LevelRuler* m_ruler = nullptr;
     QLabel* m_peak = nullptr;
+    FrameReadouts m_readouts;
+    ReadingMenu* m_reading = nullptr;
     std::vector<std::pair<WindowFunction, QAction*>> m_windowActions;
     std::vector<std::pair<Averaging, QAction*>> m_averagingActions;
     QAction* m_scalesAction = nullptr;

@@ -1,5 +1,6 @@
 #include "exports.h"
 
+#include "level_notation.h"
 #include "readouts.h"
 
 #include <wavein/printable_text.h>
@@ -46,11 +47,15 @@ QString writeSpectrumCsv(const SpectrumFrame& frame, const QString& path)
         << "# device: " << wavein::printableText(frame.device) << '\n';
     for (const auto& [key, value] : frame.treatment)
         out << "# " << wavein::printableText(key) << ": " << wavein::printableText(value) << '\n';
+    out << "# unit: " << (frame.unit ? frame.unit->unitName() : QStringLiteral("dB (design)")) << '\n';
     out << "bin,frequency_hz,level_db\n";
     const double binHz = double(frame.sampleRate) / frame.fftSize;
-    for (int32_t bin = 0; bin <= frame.fftSize / 2; ++bin)
-        out << bin << ',' << QString::number(bin * binHz, 'g', 15) << ','
-            << QString::number(levelDecibels(frame.levels[size_t(bin)]), 'f', 2) << '\n';
+    for (int32_t bin = 0; bin <= frame.fftSize / 2; ++bin) {
+        const double hertz = bin * binHz;
+        const double designDb = levelDecibels(frame.levels[size_t(bin)]);
+        out << bin << ',' << QString::number(hertz, 'g', 15) << ','
+            << QString::number(frame.unit ? frame.unit->fromDesign(designDb, hertz) : designDb, 'f', 2) << '\n';
+    }
     out.flush();
     if (out.status() != QTextStream::Ok) {
         file.cancelWriting();

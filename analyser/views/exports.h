@@ -14,6 +14,8 @@ class QImage;
 
 namespace vellarin {
 
+class LevelNotation;
+
 struct SpectrumFrame {
     uint32_t sampleRate = 0;
     int32_t fftSize = 0;
@@ -23,6 +25,9 @@ struct SpectrumFrame {
     // after the rate, size and device: the window function, the averaging,
     // and whatever later treatment joins them.
     std::vector<std::pair<QString, QString>> treatment;
+    // The unit the levels are written in, named in the header's last line
+    // ("# unit: dBFS"); the design's dB for none.
+    const LevelNotation* unit = nullptr;
 };
 
 // Each returns what went wrong, or nothing.

@@ -36,7 +36,7 @@ std::vector<ScaleMark> frequencyMarks(const FrequencyAxis& a)
             return marks;
         for (const AxisTick& t : a.ticks->ticks)
             if (const auto column = trazel::tickColumn(a.ticks->mode, a.ticks->span, t.hertz, a.columns))
-                marks.push_back({*column, t.hertz, t.solid});
+                marks.push_back({*column, t.hertz, t.solid, t.note});
         std::sort(marks.begin(), marks.end(), [](const ScaleMark& x, const ScaleMark& y) { return x.column < y.column; });
         return marks;
     }
@@ -51,7 +51,7 @@ std::vector<ScaleMark> frequencyMarks(const FrequencyAxis& a)
         const double column = f / hertzPerColumn - a.firstBin + 1;
         if (!(column < a.columns) || f > a.sampleRate / 2)
             break;
-        marks.push_back({int(std::lround(column)), f, true});
+        marks.push_back({int(std::lround(column)), f, true, {}});
     }
     return marks;
 }
@@ -62,6 +62,8 @@ QString scaleText(double hertz)
         return QString::number(hertz, 'g', 6);
     return QString::number(hertz / 1000, 'g', 4) + u'k';
 }
+
+QString markText(const ScaleMark& mark) { return mark.note.isEmpty() ? scaleText(mark.hertz) : mark.note; }
 
 FrequencyScale::FrequencyScale(std::function<FrequencyAxis()> axis, QWidget* parent)
     : QWidget(parent), m_axis(std::move(axis))
@@ -85,17 +87,20 @@ void FrequencyScale::paintEvent(QPaintEvent*)
     // The chart counts its columns in device pixels.
     const qreal ratio = devicePixelRatioF();
     const std::vector<ScaleMark> marks = frequencyMarks(m_painted);
-    // Solid ticks are labelled first; the others where there is room left.
+    // Solid ticks are labelled first, then the notes of the octave grid; the
+    // others where there is room left.
+    enum Rank { solid, note, dotted };
+    const auto rank = [](const ScaleMark& m) { return m.major ? solid : m.note.isEmpty() ? dotted : note; };
     std::vector<std::pair<int, int>> taken;
-    for (bool major : {true, false}) {
+    for (Rank turn : {solid, note, dotted}) {
         for (const ScaleMark& m : marks) {
-            if (m.major != major)
+            if (rank(m) != turn)
                 continue;
             // The tick fills the device column of the chart's tick line;
             // the label is laid out in logical pixels about it.
             const double x = m.column / ratio;
-            p.fillRect(QRectF(x, 0, 1 / ratio, major ? 4 : 2), ink);
-            const QString text = scaleText(m.hertz);
+            p.fillRect(QRectF(x, 0, 1 / ratio, turn == dotted ? 2 : 4), ink);
+            const QString text = markText(m);
             const int w = metrics.horizontalAdvance(text);
             const int left = std::clamp(int(std::floor(x)) - w / 2, 0, std::max(0, width() - w));
             const bool free = std::none_of(taken.begin(), taken.end(), [&](const auto& t) {

@@ -1,6 +1,6 @@
 #pragma once
 // The frequency scale under the chart: values at the chart's tick lines in
-// logarithmic and full-fit scaling, and at round frequencies (1, 2 or 5
+// logarithmic and full-fit scaling (the octave grid's lines by their notes), and at round frequencies (1, 2 or 5
 // times a power of ten) in standard scaling, each over the column that
 // shows it.
 #include "frequency_scaling.h"
@@ -28,7 +28,8 @@ struct FrequencyAxis {
 struct ScaleMark {
     int column;
     double hertz;
-    bool major;  // a solid tick line, or a round value of standard scaling
+    bool major;    // a solid tick line, or a round value of standard scaling
+    QString note;  // a line of the octave grid, labelled by its note: "C4"
 };
 
 // The marks that fall on the chart, left to right.
@@ -36,12 +37,16 @@ std::vector<ScaleMark> frequencyMarks(const FrequencyAxis& axis);
 
 // "500", "1k", "2.5k", "22.05k".
 QString scaleText(double hertz);
+// What a mark is labelled with: its note, else its frequency.
+QString markText(const ScaleMark& mark);
 
 class FrequencyScale final : public QWidget {
 public:
     FrequencyScale(std::function<FrequencyAxis()> axis, QWidget* parent);
     // Repaints when the axis is no longer the one painted.
     void follow();
+    // The axis the scale labels now.
+    FrequencyAxis axis() const { return m_axis(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -34,13 +34,15 @@ std::vector<RulerMark> rulerMarks(const LevelAxis& a, double minSpacing)
             step = m * decade;
             break;
         }
-    const double top = (double(centre) + double(halfRange)) / levelsPerDb;
-    const double bottom = (double(centre) - double(halfRange) * (a.height - halfHeight) / halfHeight) / levelsPerDb;
+    const double offset = std::isfinite(a.unitOffset) ? a.unitOffset : 0.0;
+    const double top = (double(centre) + double(halfRange)) / levelsPerDb + offset;
+    const double bottom =
+        (double(centre) - double(halfRange) * (a.height - halfHeight) / halfHeight) / levelsPerDb + offset;
     // Counted rather than stepped, so rounding cannot stall the walk down.
     const double first = std::floor(top / step);
     for (int i = 0; i <= a.height && (first - i) * step >= bottom; ++i) {
         const double db = (first - i) * step;
-        marks.push_back({rowOf(db), std::fabs(db) < step / 2 ? 0.0 : db});
+        marks.push_back({rowOf(db - offset), std::fabs(db) < step / 2 ? 0.0 : db});
     }
     return marks;
 }
@@ -64,7 +66,7 @@ void LevelRuler::paintEvent(QPaintEvent*)
     p.setPen(ink);
     const QFontMetrics metrics = fontMetrics();
     const int right = width() - 1;
-    p.drawText(QRect(0, 0, right - 5, metrics.height()), Qt::AlignRight | Qt::AlignTop, QStringLiteral("dB"));
+    p.drawText(QRect(0, 0, right - 5, metrics.height()), Qt::AlignRight | Qt::AlignTop, m_painted.unit);
     // The chart's rows are device pixels: each tick fills the device row of
     // the chart's level, its label is laid out in logical pixels about it.
     const qreal ratio = devicePixelRatioF();

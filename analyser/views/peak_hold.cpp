@@ -21,8 +21,8 @@ int16_t* PeakHold::withLine(const int16_t* line, int32_t count, const ColumnMean
     m_interleaved.resize(2 * size_t(count));
     for (int32_t i = 0; i < count; ++i) {
         m_peaks[size_t(i)] = std::max(m_peaks[size_t(i)], line[i]);
-        m_interleaved[2 * size_t(i)] = line[i];
-        m_interleaved[2 * size_t(i) + 1] = m_peaks[size_t(i)];
+        m_interleaved[2 * size_t(i)] = m_peaks[size_t(i)];
+        m_interleaved[2 * size_t(i) + 1] = line[i];
     }
     return m_interleaved.data();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Peak hold: beside each new chart line, the highest level each column has
-// shown since peak hold was switched on, as the chart's second channel. The
+// shown since peak hold was switched on, as the chart's first channel, under
+// the line. The
 // peaks start afresh whenever the columns come to mean other frequencies:
 // another scaling, FFT size, rate, pan position or chart width.
 #include "chart_trace.h"

@@ -95,6 +95,9 @@ WindowExtras::WindowExtras(Form1& window, MessageSink& messages, PathQuestion as
 
 WindowExtras::~WindowExtras()
 {
+    // The chart's colours are left as the user's record has them.
+    if (m_peakHold.isOn())
+        holdPeaks(false);
     m_window.setChartTrace(nullptr);
 }
 
@@ -134,7 +137,8 @@ void WindowExtras::exportSpectrum()
     const SpectrumFrame frame{
         s.BinLevelRate, s.BinLevelFFTSize, m_device, levels,
         {{QStringLiteral("window function"), QLatin1String(windowShape(windowFromKey(settings.windowFunction)).key)},
-         {QStringLiteral("averaging"), QLatin1String(averagingShape(averagingFromKey(settings.averaging)).key)}}};
+         {QStringLiteral("averaging"), QLatin1String(averagingShape(averagingFromKey(settings.averaging)).key)}},
+        m_window.levelNotation()};
     saveAs(QStringLiteral("Export Spectrum"), QStringLiteral("spectrum"), QStringLiteral("csv"),
            QStringLiteral("CSV files (*.csv)"), [&](const QString& path) { return writeSpectrumCsv(frame, path); });
 }
@@ -175,6 +179,15 @@ void WindowExtras::togglePeakHold()
 
 void WindowExtras::holdPeaks(bool on)
 {
+    // The held peaks go as the first channel and the line as the second, so
+    // each takes the other's colour: the picture keeps the line's colour
+    // for the line and the second trace's for the peaks.
+    if (on != m_peakHold.isOn()) {
+        TrazelBinding& chart = m_window.chart();
+        const int32_t first = chart.lineColour(0);
+        chart.setLineColour(0, chart.lineColour(1));
+        chart.setLineColour(1, first);
+    }
     m_peakHold.setOn(on);
     if (m_peakHoldItem)
         m_peakHoldItem->setChecked(m_peakHold.isOn());

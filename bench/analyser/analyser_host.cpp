@@ -17,6 +17,7 @@
 // the chart and the waterfall for their readouts, and saves a picture of each.
 // With --cycle it moves on to the next scaling and the next waterfall
 // direction every SECONDS, as a long session of a user would.
+#include "analysis_extras.h"
 #include "exports.h"
 #include "form1.h"
 
@@ -28,12 +29,14 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QTimer>
 #include <QToolButton>
 
 #include <cstdio>
+#include <memory>
 
 using namespace vellarin;
 
@@ -125,7 +128,8 @@ int main(int argc, char* argv[])
                         {"seconds", "run time", "s", "40"},
                         {"shots", "folder for screenshots", "dir"},
                         {"cycle", "seconds between changes of scaling and direction", "s"},
-                        {"frames", "print the frames drawn so far each second"}});
+                        {"frames", "print the frames drawn so far each second"},
+                        {"readouts", "show the peak and pitch readout"}});
     options.process(app);
 
     const QString backend = options.value("backend");
@@ -151,6 +155,13 @@ int main(int argc, char* argv[])
     if (device.isEmpty()) {
         std::fprintf(stderr, "no input device named %s\n", qPrintable(options.value("device")));
         return 2;
+    }
+    // The readout reads every frame drawn; nothing else of the add-ons is on.
+    QMenu addOnMenu;
+    std::unique_ptr<AnalysisExtras> analysis;
+    if (options.isSet("readouts")) {
+        analysis = std::make_unique<AnalysisExtras>(window, addOnMenu);
+        analysis->setPeakReadoutShown(true);
     }
     window.Combo1->setEditText(options.value("rate"));
     window.Combo2->setEditText(options.value("fft"));

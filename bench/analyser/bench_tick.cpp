@@ -1,8 +1,11 @@
 // One tick of the main loop with a frame to draw: the ring, the FFT through
 // the component, the levels, the lines, ChartEx and AddLine, on a chart of
-// 1920 columns, for each FFT size and scaling, and with a window function and
-// averaging. Also counts what a tick allocates.
+// 1920 columns, for each FFT size and scaling, with a window function and
+// averaging, and with the peak and pitch readouts. Also counts what a tick
+// allocates.
 #include "counting_allocator.h"
+#include "frame_readouts.h"
+#include "sample_history.h"
 #include "spectrum_treatment.h"
 #include "form1.h"
 #include "levels.h"
@@ -57,7 +60,7 @@ void treat(SpectrumTreatment& treatment, int64_t analysis)
     treatment.setAveraging(analysis >= 2 ? Averaging::fast : Averaging::off);
 }
 
-void tickWith(benchmark::State& state, int64_t analysis)
+void tickWith(benchmark::State& state, int64_t analysis, bool readouts = false)
 {
     const auto fftSize = int32_t(state.range(0));
     const char* scalings[] = {"StandardX", "LogX", "FullFreqX"};
@@ -78,6 +81,12 @@ void tickWith(benchmark::State& state, int64_t analysis)
     SpectrumTreatment treatment;
     treat(treatment, analysis);
     window.setFrameExtras(&treatment);
+    FrameReadouts frameReadouts;
+    frameReadouts.setWindowFunction(treatment.windowFunction());
+    if (readouts)
+        treatment.onTransform([&](std::span<const double> transform, int32_t n) {
+            frameReadouts.addFrame(transform, n, window.sampleHistory());
+        });
 
     window.Combo1->setEditText("44100");
     window.Combo2->setEditText(QString::number(fftSize));
@@ -148,6 +157,47 @@ BENCHMARK(frameWork)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
+
+// What the peak and pitch readouts add to a tick windowed by Blackman-Harris:
+// readouts 0 is the same tick without them.
+void tickReadouts(benchmark::State& state) { tickWith(state, 1, state.range(2) != 0); }
+
+BENCHMARK(tickReadouts)
+    ->ArgNames({"N", "scaling", "readouts"})
+    ->ArgsProduct({{1024, 16384}, {1}, {0, 1}})
+    ->Unit(benchmark::kMicrosecond)
+    ->MinTime(0.3)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// The readouts' own share of a frame, 512 new samples a frame at 44100 Hz:
+// the peak and the pitch read once 80 ms of new sound has come in.
+void readoutWork(benchmark::State& state)
+{
+    const auto n = int32_t(state.range(0));
+    const std::vector<int16_t>& sound = soundTable();
+    std::vector<double> transform(2 * size_t(n) + 2);
+    // A floor of noise and one tone that stands out of it, so the fit runs.
+    for (size_t i = 0; i < transform.size(); ++i)
+        transform[i] = sound[i % sound.size()] % 256;
+    const size_t tone = size_t(n) / 11;
+    transform[2 * tone] = 1e3 * n;
+    transform[2 * tone - 2] = transform[2 * tone + 2] = -0.6e3 * n;
+    SampleHistory history;
+    history.reset(44100, size_t(n));
+    history.append(std::span(sound.data(), size_t(n)));
+    FrameReadouts readouts;
+    readouts.setWindowFunction(WindowFunction::blackmanHarris);
+    size_t at = 0;
+    for (auto _ : state) {
+        history.append(std::span(sound.data() + at, 512));
+        at = (at + 512) % (sound.size() - 512);
+        readouts.addFrame(transform, n, history);
+        benchmark::DoNotOptimize(readouts.peak());
+    }
+}
+
+BENCHMARK(readoutWork)->Arg(1024)->Arg(16384)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 BENCHMARK(tickAnalysed)
     ->ArgNames({"N", "scaling", "analysis"})

@@ -6,6 +6,8 @@
 # Then, by their keys: the scales with the Blackman-Harris window; the peak
 # readout with Fast averaging on a steady tone of 990.6 Hz; and Help, the
 # list of keys and gestures above its About window (opened from the menu).
+# Last, from the menu's keys, on a plucked string of C4 played over and
+# over: the peak and pitch readout, the ruler in dBFS, and the note grid.
 # Needs xdotool (installed here when missing) and ImageMagick's import.
 #
 #   bench/analyser/extras_screenshots.sh OUTPUT-FOLDER [build folder]
@@ -70,4 +72,33 @@ sleep 1
 import -window "$keys" "$desk/keys.png"
 import -window "$about" "$desk/about.png"
 convert "$desk/keys.png" "$desk/about.png" -background white -gravity west -append "$out/help.png"
+xdotool windowclose "$keys" windowclose "$about" 2>/dev/null || true
+sleep 1
+
+# A plucked string instead of the tone: C4, each pluck dying away in two seconds.
+kill "${desk_pids[-1]}" $(pgrep -P "${desk_pids[-1]}" || true)
+sox -n -r 44100 -c 1 -b 16 "$desk/pluck.wav" synth 2 pluck 261.63 vol 0.5
+(while true; do paplay -d t "$desk/pluck.wav" 2>/dev/null || sleep 1; done) &
+desk_pids+=($!)
+# Averaging off again (Fast, Slow, off), so the readout follows each pluck.
+xdotool key ctrl+t ctrl+t
+sleep 3
+eval "$(xdotool getwindowgeometry --shell "$main")"
+import -window root -crop "${WIDTH}x${HEIGHT}+0+0" "$out/pitch-readout.png"
+
+# The menu from the keyboard: from its last item (Help) up to Note Grid, and
+# one further to the Level Unit choices, of which dBFS is the second.
+menu_item() {
+    xdotool mousemove 1030 336 click 3
+    sleep 1
+    xdotool key "$@"
+    sleep 2
+}
+menu_item Up Up Up Right Down Return
+eval "$(xdotool getwindowgeometry --shell "$main")"
+import -window root -crop "${WIDTH}x${HEIGHT}+0+0" "$out/dbfs-ruler.png"
+menu_item Up Up Return
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$main")"
+import -window root -crop "${WIDTH}x${HEIGHT}+0+0" "$out/note-grid.png"
 ls "$out"

@@ -7,6 +7,7 @@
 #include "frequency_scale.h"
 #include "level_ruler.h"
 #include "peak_readout.h"
+#include "reading_menu.h"
 #include "frequency_scaling.h"
 #include "levels.h"
 #include "readouts.h"
@@ -14,12 +15,14 @@
 
 #include <interfaces/trazel_axis.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSettings>
 #include <QShortcut>
@@ -369,35 +372,135 @@ private slots:
         QCOMPARE(vellarin::noteText(hertz), text);
     }
 
+    // The note grid, chosen in the menu, draws dotted lines in the chart at
+    // the C notes and labels them under it; off, the chart is as it was.
+    void noteGrid()
+    {
+        Analysed w;
+        w.window->show();
+        w.extras.setScalesShown(true);
+        w.start("44100", "4096");
+        w.window->LogX->click();
+        const auto silence = [](uint64_t) { return int16_t(0); };
+        QVERIFY(w.frame(silence));
+        const auto chartPicture = [&] { return w.window->chart().widget()->grab().toImage(); };
+        const QImage without = chartPicture();
+        QAction* item = nullptr;
+        for (QAction* a : w.menu.actions())
+            if (a->text() == "Note Grid")
+                item = a;
+        QVERIFY(item && item->isCheckable());
+        item->trigger();
+        QVERIFY(w.window->settings().value().noteGrid && item->isChecked());
+        QVERIFY(w.frame(silence));
+        QVERIFY(chartPicture() != without);
+        QStringList notes;
+        for (const ScaleMark& m : vellarin::frequencyMarks(w.extras.frequencyScale()->axis()))
+            if (!m.note.isEmpty())
+                notes << markText(m);
+        QCOMPARE(notes, QStringList({"C1", "C2", "C3", "C4", "C5", "C6", "C7", "C8", "C9"}));
+        item->trigger();
+        QVERIFY(w.frame(silence));
+        QCOMPARE(chartPicture(), without);
+    }
+
     void peakReadout_data()
     {
         QTest::addColumn<WindowFunction>("function");
+        QTest::addColumn<QString>("unit");       // the remembered key
+        QTest::addColumn<double>("splOffset");   // NaN: the input is not calibrated
         QTest::addColumn<double>("bin");
-        QTest::addColumn<double>("withinBins");
-        QTest::newRow("Hann, between bins") << WindowFunction::hann << 92.3 << 0.05;
-        QTest::newRow("flat-top, half-way") << WindowFunction::flatTop << 92.5 << 0.05;
-        QTest::newRow("rectangular, centred") << WindowFunction::rectangular << 92.0 << 0.001;
+        QTest::addColumn<double>("amplitude");
+        QTest::addColumn<double>("levelDb");  // the tone's level as the readout names it
+        QTest::addColumn<QString>("unitText");
+        const double dbfs = -20 * std::log10(32767.0);
+        QTest::newRow("design, rectangular, between bins")
+            << WindowFunction::rectangular << "" << qQNaN() << 92.3 << 8222.0 << 20 * std::log10(8222.0) << "dB";
+        QTest::newRow("design, Hann, half-way")
+            << WindowFunction::hann << "" << qQNaN() << 150.5 << 16384.0 << 20 * std::log10(16384.0) << "dB";
+        QTest::newRow("dBFS, flat-top, a quarter")
+            << WindowFunction::flatTop << "dbfs" << qQNaN() << 300.25 << 32767.0 << 0.0 << "dBFS";
+        QTest::newRow("dBFS, Blackman-Harris")
+            << WindowFunction::blackmanHarris << "dbfs" << qQNaN() << 41.7 << 3276.7 << -20.0 << "dBFS";
+        // A calibrated input: 0 dBFS RMS is 100 dB SPL, so the sine's RMS reads 100 - 20 - 3.01.
+        QTest::newRow("dB SPL, Hann")
+            << WindowFunction::hann << "spl" << 100.0 << 200.4 << 3276.7 << 100 - 20 - 3.0103 << "dB SPL";
+        QTest::newRow("dB SPL chosen, not calibrated")
+            << WindowFunction::hann << "spl" << qQNaN() << 200.4 << 3276.7 << -20 - dbfs << "dB";
     }
 
-    // The readout shows the strongest peak of each frame drawn, between bins.
+    // Through the scripted input, the readout names the tone's frequency and
+    // level, between bins, for each window, in the unit chosen; silence
+    // reads as a dash.
     void peakReadout()
     {
         QFETCH(WindowFunction, function);
+        QFETCH(QString, unit);
+        QFETCH(double, splOffset);
         QFETCH(double, bin);
-        QFETCH(double, withinBins);
+        QFETCH(double, amplitude);
+        QFETCH(double, levelDb);
+        QFETCH(QString, unitText);
         Analysed w;
         w.extras.setWindowFunction(function);
+        w.window->settings().edit([&](AnalysisSettings& s) {
+            s.levelUnit = unit;
+            if (!std::isnan(splOffset))
+                s.splOffset = splOffset;
+        });
         w.extras.setPeakReadoutShown(true);
         QCOMPARE(w.extras.peakReadout()->text(), "No spectrum yet");
         w.start("44100", "4096");
-        QVERIFY(w.frame(tone(bin, 4096, 8222)));  // 78.3 dB
-        const auto peak = strongestPeak(w.state().BinLevel, 4096, 44100);
-        QVERIFY(peak);
-        QVERIFY2(std::fabs(peak->hertz * 4096 / 44100 - bin) <= withinBins, qPrintable(QString::number(peak->hertz)));
-        QCOMPARE(w.extras.peakReadout()->text(), peakCaption(peak));
+        QVERIFY(w.frame(tone(bin, 4096, amplitude)));
+        static const QRegularExpression line(R"(^peak ([0-9.]+) Hz (-?[0-9.]+) (.+)$)");
+        const QRegularExpressionMatch read = line.match(w.extras.peakReadout()->text());
+        QVERIFY2(read.hasMatch(), qPrintable(w.extras.peakReadout()->text()));
+        // Within 0.02 bin and 0.1 dB, and the text's last digit.
+        const double hertz = bin * 44100 / 4096;
+        QVERIFY2(std::fabs(read.captured(1).toDouble() - hertz) <= 0.02 * 44100 / 4096 + 0.05, qPrintable(read.captured(1)));
+        QVERIFY2(std::fabs(read.captured(2).toDouble() - levelDb) <= 0.15, qPrintable(read.captured(2)));
+        QCOMPARE(read.captured(3), unitText);
+
         QVERIFY(w.frame([](uint64_t) { return int16_t(0); }));
-        QCOMPARE(w.extras.peakReadout()->text(), "No peak");
-        QCOMPARE(peakCaption(Peak{990.6, 78.3}), "990.6 Hz 78.3 dB B5 +5 ct");
+        QCOMPARE(w.extras.peakReadout()->text(), QString("peak \u2013"));
+    }
+
+    // A plucked string's partials: the readout names the note it plays, its
+    // pitch, beside the strongest peak.
+    void pitchReadout_data()
+    {
+        QTest::addColumn<double>("hertz");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("A2") << 110.0 << "A2";
+        QTest::newRow("C4") << 261.6256 << "C4";
+        QTest::newRow("E5") << 659.2551 << "E5";
+    }
+
+    void pitchReadout()
+    {
+        QFETCH(double, hertz);
+        QFETCH(QString, note);
+        Analysed w;
+        w.extras.setWindowFunction(WindowFunction::hann);
+        w.extras.setPeakReadoutShown(true);
+        w.start("44100", "4096");
+        // Partials 1..6 falling off as a string's do, the second the loudest.
+        const auto plucked = [hertz](uint64_t n) {
+            double v = 0;
+            for (int k = 1; k <= 6; ++k)
+                v += (k == 2 ? 6000.0 : 4000.0 / k) * std::sin(2 * std::numbers::pi * k * hertz * double(n) / 44100 + k);
+            return int16_t(std::lround(v));
+        };
+        // The pitch looks at the last 100 ms, which two frames of 4096 give.
+        QVERIFY(w.frame(plucked) && w.frame(plucked));
+        static const QRegularExpression line(R"(^(\S+) ([+-]\d+) ct \(([0-9.]+) Hz\) · peak ([0-9.]+) Hz)");
+        const QRegularExpressionMatch read = line.match(w.extras.peakReadout()->text());
+        QVERIFY2(read.hasMatch(), qPrintable(w.extras.peakReadout()->text()));
+        QCOMPARE(read.captured(1), note);
+        QVERIFY(std::abs(read.captured(2).toInt()) <= 3);
+        QVERIFY(std::fabs(read.captured(3).toDouble() - hertz) <= 0.05 + hertz * 0.002);
+        QVERIFY(std::fabs(read.captured(4).toDouble() - 2 * hertz) <= 0.3);
+        QVERIFY(w.extras.readouts().note());
     }
 
     // About tells the versions and licence without blocking; the keys list

@@ -7,10 +7,13 @@
 #include "remembered_settings.h"
 #include "window_extras.h"
 #include "readouts.h"
+#include "level_ruler.h"
+#include "reading_menu.h"
 #include "test_capture_fixture.h"
 
 #include <interfaces/cascadra.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCommandLineParser>
@@ -18,6 +21,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QLabel>
 #include <QMenu>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -27,6 +31,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
 #include <csignal>
 
 using namespace vellarin;
@@ -358,17 +363,17 @@ private slots:
         QFile file(path(asked));
         QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
         const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.mid(0, 7), (QStringList{"# vellarin spectrum", "# sample rate: 44100 Hz", "# FFT size: 1024",
+        QCOMPARE(lines.mid(0, 8), (QStringList{"# vellarin spectrum", "# sample rate: 44100 Hz", "# FFT size: 1024",
                                                "# device: USB Mic", "# window function: rectangular",
-                                               "# averaging: off", "bin,frequency_hz,level_db"}));
-        QCOMPARE(lines.size(), 7 + 513);
+                                               "# averaging: off", "# unit: dB (design)", "bin,frequency_hz,level_db"}));
+        QCOMPARE(lines.size(), 8 + 513);
         for (int bin = 0; bin <= 512; ++bin) {
-            const QStringList row = lines[7 + bin].split(u',');
+            const QStringList row = lines[8 + bin].split(u',');
             QCOMPARE(row[0].toInt(), bin);
             QCOMPARE(row[1].toDouble(), bin * 44100.0 / 1024);
             QVERIFY(qAbs(row[2].toDouble() - levelDecibels(w.state().BinLevel[bin])) < 0.005);
         }
-        const auto level = [&](int bin) { return lines[7 + bin].section(u',', 2).toDouble(); };
+        const auto level = [&](int bin) { return lines[8 + bin].section(u',', 2).toDouble(); };
         for (int bin : {39, 41, 100})
             QVERIFY(level(40) > level(bin) + 20);  // the tone's bin stands out
 
@@ -408,7 +413,8 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = file.readAll().split('\n');
         QCOMPARE(lines.value(3), QByteArray("# device: USB Mic"));
-        QCOMPARE(lines.value(4), QByteArray("bin,frequency_hz,level_db"));
+        QCOMPARE(lines.value(4), QByteArray("# unit: dB (design)"));
+        QCOMPARE(lines.value(5), QByteArray("bin,frequency_hz,level_db"));
     }
 
     void csvHeaderSaysTheTreatment_data()
@@ -451,6 +457,110 @@ private slots:
         QCOMPARE(header.value("window function"), windowFunction.isEmpty() ? QString("rectangular") : windowFunction);
         QCOMPARE(header.value("averaging"), averaging.isEmpty() ? QString("off") : averaging);
         QCOMPARE(header.value("FFT size"), QString("1024"));
+    }
+
+    void levelUnitReachesEveryReading_data()
+    {
+        QTest::addColumn<QString>("item");     // in the Level Unit menu
+        QTest::addColumn<double>("splOffset");  // NaN: the input is not calibrated
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("csvUnit");
+        QTest::addColumn<double>("shift");  // from the design's dB
+        const double dbfs = -20 * std::log10(32767.0);
+        QTest::newRow("design") << "dB (design)" << qQNaN() << "dB" << "dB (design)" << 0.0;
+        QTest::newRow("dBFS") << "dBFS" << qQNaN() << "dBFS" << "dBFS" << dbfs;
+        // A sine's RMS is 3.01 dB under its peak; 0 dBFS RMS is the offset.
+        QTest::newRow("dB SPL") << "dB SPL" << 94.0 << "dB SPL" << "dB SPL" << dbfs - 3.0103 + 94.0;
+    }
+
+    // Chosen in the menu, the unit reaches the cross-hair, the ruler, the
+    // peak readout and the CSV; the design's unit keeps the design's text.
+    void levelUnitReachesEveryReading()
+    {
+        QFETCH(QString, item);
+        QFETCH(double, splOffset);
+        QFETCH(QString, unit);
+        QFETCH(QString, csvUnit);
+        QFETCH(double, shift);
+        Window w;
+        WindowExtras extras(*w.window, w.messages, [&](const QString&, const QString&, const QString&) {
+            return path("unit.csv");
+        });
+        AnalysisExtras analysis(*w.window, *extras.menu());
+        if (!std::isnan(splOffset))
+            w.window->settings().edit([&](AnalysisSettings& s) { s.splOffset = splOffset; });
+        QAction* choice = nullptr;
+        for (QAction* a : extras.menu()->actions())
+            if (a->menu() && a->text() == "Level Unit")
+                for (QAction* u : a->menu()->actions())
+                    if (u->text() == item)
+                        choice = u;
+        QVERIFY(choice && choice->isVisible());
+        choice->trigger();
+        QVERIFY(choice->isChecked());
+        analysis.setScalesShown(true);
+        analysis.setPeakReadoutShown(true);
+        w.window->show();
+        w.start("44100", "1024");
+        QVERIFY(w.tickDraws(2, capture_test::binSine(40, 1024, 16384)));
+
+        // Standard scaling at the first pan position: column 41 shows bin 40.
+        w.window->crossHairMoved(41);
+        const double designDb = levelDecibels(w.state().BinLevel[40]);
+        QCOMPARE(w.window->Label5->text(),
+                 QString("1722.7Hz %1%2").arg(designDb + shift, 0, 'f', 2).arg(item == "dB (design)" ? "dB" : unit));
+
+        const LevelAxis axis = analysis.levelRuler()->axis();
+        QCOMPARE(axis.unit, unit);
+        const std::vector<RulerMark> marks = rulerMarks(axis, 20);
+        QVERIFY(marks.size() >= 3);
+        for (const RulerMark& m : marks)
+            QVERIFY2(std::fabs(m.decibels - std::round(m.decibels)) < 1e-9, qPrintable(QString::number(m.decibels)));
+        QVERIFY(std::fabs(axis.unitOffset - shift) < 1e-3);
+
+        static const QRegularExpression peakLine(R"(peak ([0-9.]+) Hz (-?[0-9.]+) (.+)$)");
+        const QRegularExpressionMatch peak = peakLine.match(analysis.peakReadout()->text());
+        QVERIFY2(peak.hasMatch(), qPrintable(analysis.peakReadout()->text()));
+        QCOMPARE(peak.captured(3), unit);
+        const double toneDb = 20 * std::log10(16384.0) + shift;
+        QVERIFY2(std::fabs(peak.captured(2).toDouble() - toneDb) <= 0.1, qPrintable(peak.captured(2)));
+
+        extras.exportSpectrum();
+        QFile file(path("unit.csv"));
+        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+        QVERIFY(lines.contains("# unit: " + csvUnit));
+        const QString row40 = lines.value(lines.indexOf("bin,frequency_hz,level_db") + 41);
+        QVERIFY2(row40.startsWith("40,"), qPrintable(row40));
+        QVERIFY(std::fabs(row40.section(u',', 2).toDouble() - (designDb + shift)) <= 0.005);
+    }
+
+    // The unit and the note grid are kept with the window's other settings;
+    // dB SPL is offered only while the input is calibrated, and without a
+    // calibration the readings go back to the design's dB.
+    void levelUnitAndNoteGridRemembered()
+    {
+        QTemporaryDir dir;
+        QSettings kept(dir.filePath("kept.ini"), QSettings::IniFormat);
+        {
+            Window w;
+            w.window->settings().edit([](AnalysisSettings& s) {
+                s.levelUnit = "spl";
+                s.noteGrid = true;
+            });
+            rememberSettings(*w.window, kept);
+        }
+        Window w;
+        WindowExtras extras(*w.window, w.messages);
+        restoreSettings(*w.window, kept);
+        AnalysisExtras analysis(*w.window, *extras.menu());
+        QCOMPARE(w.window->settings().value().levelUnit, "spl");
+        QVERIFY(w.window->settings().value().noteGrid);
+        QVERIFY(analysis.reading().noteGrid());
+        QCOMPARE(analysis.reading().levelUnit().unitName(), "dB (design)");
+        w.window->settings().edit([](AnalysisSettings& s) { s.splOffset = 100.0; });
+        QCOMPARE(analysis.reading().levelUnit().unitName(), "dB SPL");
+        QVERIFY(w.window->levelNotation() == &analysis.reading().levelUnit());
     }
 
     void peakHold()
@@ -508,6 +618,44 @@ private slots:
         held.start("44100", "2048");
         QVERIFY(tone(held, 80));
         QVERIFY(freshPeaks());
+    }
+
+    // Where the held peaks and the live line meet, the line is on top in its
+    // own colour: a tone that repeats every 512 samples gives every frame the
+    // same line, so the peaks lie all along it and no olive shows.
+    void liveLineOverHeldPeaks()
+    {
+        Window held;
+        WindowExtras extras(*held.window, held.messages);
+        held.window->resize(900, 600);
+        held.window->show();
+        held.start("44100", "1024");
+        TrazelBinding& chart = held.window->chart();
+        const int32_t lineColour = chart.lineColour(0), peaksColour = chart.lineColour(1);
+        const auto pixels = [&](int32_t colour) {
+            const QImage picture = chart.widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            const QRgb wanted = qRgb(colour & 0xff, (colour >> 8) & 0xff, (colour >> 16) & 0xff);
+            int count = 0;
+            for (int y = 0; y < picture.height(); ++y)
+                for (int x = 0; x < picture.width(); ++x)
+                    count += picture.pixel(x, y) == wanted;
+            return count;
+        };
+        extras.togglePeakHold();
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(held.tickDraws(2, capture_test::binSine(40, 1024, 3276.7)));
+        QVERIFY(pixels(lineColour) > 100);
+        QCOMPARE(pixels(peaksColour), 0);
+
+        // Peaks above the line still show in their own colour.
+        QVERIFY(held.tickDraws(2, capture_test::binSine(40, 1024, 300)));
+        QVERIFY(pixels(peaksColour) > 20);
+        QVERIFY(pixels(lineColour) > 20);
+
+        // Off again, the chart keeps its own colours.
+        extras.togglePeakHold();
+        QCOMPARE(chart.lineColour(0), lineColour);
+        QCOMPARE(chart.lineColour(1), peaksColour);
     }
 
     void peakHoldItemShowsItsState()

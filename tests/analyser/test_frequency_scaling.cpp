@@ -3,6 +3,7 @@
 
 #include <QTest>
 
+#include <cmath>
 #include <memory>
 
 using namespace vellarin;
@@ -79,10 +80,54 @@ private slots:
         QFETCH(QString, expected);
 
         const double sampleRate = rate.startsWith(u'a') ? 0.0 : rate.section(u' ', 0, 0).toDouble();
-        const std::optional<QString> command = axisCommand(int16_t(scaling), sampleRate, fftSize, rate);
+        // With the note grid off, every command is exactly the design's.
+        const std::optional<QString> command = axisCommand(int16_t(scaling), sampleRate, fftSize, rate, false);
         QCOMPARE(command.has_value(), !expected.isEmpty());
         if (command)
             QCOMPARE(*command, expected);
+    }
+
+    void noteGridCommands_data()
+    {
+        QTest::addColumn<int>("scaling");
+        QTest::addColumn<QString>("rate");
+        QTest::addColumn<QString>("expected");
+        const QString decades = ",10,20,30,40,50,60,70,80,90,-100,200,300,400,500,600,700,800,900,-1000";
+        const QString octaves = ",32.7031956625748,65.4063913251497,130.812782650299,261.625565300599,"
+                                "523.251130601197,1046.50226120239,2093.00452240479,4186.00904480958";
+        QTest::newRow("log 22050: C1 to C9, dotted, after the frequencies")
+            << 1 << "22050"
+            << "X,1,11025,0,37,4096" + decades + ",2000,3000,4000,5000,6000,7000,8000,9000,-10000" + octaves
+                   + ",8372.01808961916";
+        QTest::newRow("log 8000: the notes below 4000 Hz")
+            << 1 << "8000" << "X,1,4000,0,28,4096" + decades + ",2000,3000" + octaves.section(u',', 0, 7);
+        QTest::newRow("fit 8000: no notes on a linear axis")
+            << 2 << "8000"
+            << "X,2,4000,0,19,8000,200,400,600,800,-1000,1200,1400,1600,1800,-2000,2200,2400,2600,2800,-3000,3200,"
+               "3400,3600,3800";
+        QTest::newRow("standard: none") << 0 << "44100" << "L";
+    }
+
+    // The octave grid's lines go to the chart among the frequency ticks, and
+    // the scale labels them from the same list.
+    void noteGridCommands()
+    {
+        QFETCH(int, scaling);
+        QFETCH(QString, rate);
+        QFETCH(QString, expected);
+        const std::optional<QString> command = axisCommand(int16_t(scaling), rate.toDouble(), "4096", rate, true);
+        QVERIFY(command);
+        QCOMPARE(*command, expected);
+        const auto ticks = axisTicks(int16_t(scaling), rate.toDouble(), "4096", rate, true);
+        if (!ticks)
+            return;
+        QStringList fromTicks;
+        for (const AxisTick& t : ticks->ticks) {
+            fromTicks << QString::number(t.solid ? -t.hertz : t.hertz, 'g', 15);
+            const double octaves = std::log2(t.hertz / 32.7031956625748);
+            QCOMPARE(t.note.isEmpty(), !(!t.solid && std::fabs(octaves - std::round(octaves)) < 1e-9));
+        }
+        QCOMPARE(fromTicks.join(u','), command->section(u',', 6));
     }
 
     void binMaps_data()
