@@ -19,6 +19,7 @@ namespace vellarin {
 class Form1;
 class FrequencyScale;
 class LevelRuler;
+class MeasurementExtras;
 
 class AnalysisExtras final : public QObject {
 public:
@@ -42,6 +43,7 @@ public:
     FrequencyScale* frequencyScale() const { return m_scale; }
     LevelRuler* levelRuler() const { return m_ruler; }
     QLabel* peakReadout() const { return m_peak; }
+    MeasurementExtras* measurement() const { return m_measurement; }
 
 private:
     void buildMenu(QMenu& menu);
@@ -66,6 +68,7 @@ private:
     std::vector<std::pair<Averaging, QAction*>> m_averagingActions;
     QAction* m_scalesAction = nullptr;
     QAction* m_peakAction = nullptr;
+    MeasurementExtras* m_measurement = nullptr;
 };
 
 }  // namespace vellarin
