@@ -110,6 +110,7 @@ MeasurementExtras::MeasurementExtras(Form1& window, SpectrumTreatment& treatment
         });
     }
     follow({AnalysisSettings{}, window.settings().value()});
+    recallInputCalibration();
 }
 
 MeasurementExtras::~MeasurementExtras()
@@ -234,17 +235,6 @@ void MeasurementExtras::follow(const SettingsChange& change)
         remember("meter", now.meterShown);
         showStrip();
     }
-    if (now.inputKey != was.inputKey || now.inputEntry != was.inputEntry) {
-        // Another input: its own calibration, or none.
-        const InputCalibration kept = m_remembered ? recallCalibration(*m_remembered, inputKey()) : InputCalibration{};
-        if (kept.splOffset != now.splOffset || kept.correctionFile != now.correctionFile) {
-            m_window.settings().edit([&kept](AnalysisSettings& s) {
-                s.splOffset = kept.splOffset;
-                s.correctionFile = kept.correctionFile;
-            });
-            return;  // the edit comes back here with the rest
-        }
-    }
     if (now.correctionFile != was.correctionFile) {
         m_correction = {};
         if (!now.correctionFile.isEmpty()) {
@@ -260,6 +250,18 @@ void MeasurementExtras::follow(const SettingsChange& change)
         now.correctionFile != was.correctionFile || change.frequencyAxis())
         m_configured = false;
     refreshChecks();
+    if (now.inputKey != was.inputKey || now.inputEntry != was.inputEntry)
+        recallInputCalibration();
+}
+
+// Another input: its own calibration, or none.
+void MeasurementExtras::recallInputCalibration()
+{
+    const InputCalibration kept = m_remembered ? recallCalibration(*m_remembered, inputKey()) : InputCalibration{};
+    m_window.settings().edit([&kept](AnalysisSettings& s) {
+        s.splOffset = kept.splOffset;
+        s.correctionFile = kept.correctionFile;
+    });
 }
 
 // The tables follow the frame actually captured, which the typed rate and size only promise.

@@ -78,6 +78,7 @@ private:
     void buildMenu(QMenu& menu);
     void refreshChecks();
     void follow(const SettingsChange& change);
+    void recallInputCalibration();
     void configure();
     bool powerStage(std::span<const double> spectrum, int32_t fftSize, std::span<double> power);
     void frameDrawn();

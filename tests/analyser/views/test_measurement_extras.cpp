@@ -13,6 +13,7 @@
 #include "window_extras.h"
 
 #include <QFile>
+#include <QScrollBar>
 #include <QMenu>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -53,6 +54,8 @@ struct Measured : LiveWindow {
     {
         device.setDevices(devices);
         window->listDevices(true);
+        // The chart draws only the columns it has.
+        window->show();
         MeasurementExtras::Questions q;
         q.tell = [this](const QString& text, const QString& reason) { told << text + u' ' + reason; };
         m().setQuestions(q);
@@ -231,7 +234,6 @@ private slots:
     {
         QFETCH(bool, scales);
         Measured w;
-        w.window->show();
         w.extras.setScalesShown(scales);
         const QRect chart = w.window->Trazel1->geometry();
         const QRect waterfall = w.window->Cascadra1->geometry();
@@ -320,7 +322,7 @@ private slots:
         QTest::addColumn<QStringList>("lines");
         QTest::addRow("none") << "" << std::optional<double>() << ""
                               << QStringList{"# weighting: Z", "# calibration offset: none", "# correction file: none"};
-        QTest::addRow("A, calibrated") << "A" << std::optional(121.5) << "/x/mic.txt"
+        QTest::addRow("A, calibrated") << "A" << std::optional(121.5) << "mic.txt"
                                        << QStringList{"# weighting: A", "# calibration offset: 121.50 dB SPL at 0 dBFS",
                                                       "# correction file: mic.txt"};
     }
@@ -335,13 +337,19 @@ private slots:
         QFETCH(QString, correction);
         QFETCH(QStringList, lines);
         Measured w;
+        if (!correction.isEmpty()) {
+            QFile file(w.dir.filePath(correction));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("20 0\n20000 0\n");
+        }
+        w.m().setBands(BandFraction::third);
+        w.start("44100", "4096");
+        // After Start: choosing the input brings its own calibration.
         window(w).settings().edit([&](AnalysisSettings& s) {
             s.weighting = weighting;
             s.splOffset = offset;
-            s.correctionFile = correction;
+            s.correctionFile = correction.isEmpty() ? QString() : w.dir.filePath(correction);
         });
-        w.m().setBands(BandFraction::third);
-        w.start("44100", "4096");
         w.frames(2, sine(1000, 10000));
         const QString path = w.dir.filePath("bands.csv");
         MeasurementExtras::Questions q;
