@@ -81,7 +81,7 @@ void frameMeasurement(benchmark::State& state)
 {
     const auto n = int32_t(state.range(0));
     Frame frame(n);
-    std::vector<double> hann(size_t(n));
+    std::vector<double> hann(size_t(n), 0.0);
     for (size_t i = 0; i < hann.size(); ++i)
         hann[i] = 1 - std::cos(2 * std::numbers::pi * double(i) / n);
     const MicrophoneCorrection correction({{20, -1}, {1000, 0}, {20000, 2}}, {});
