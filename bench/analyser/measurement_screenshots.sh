@@ -17,8 +17,8 @@ source "$here/sound_desk.sh"
 desk_start_sound 6
 sweep_player=${desk_pids[-1]}
 kill "$sweep_player" $(pgrep -P "$sweep_player" || true)
-sox -n -r 44100 -c 1 -b 16 "$desk/pink.wav" synth 10 pinknoise vol 0.5
-sox -n -r 44100 -c 1 -b 16 "$desk/tone.wav" synth 10 sine 1000 vol 0.1
+sox -n -r 44100 -c 1 -b 16 "$desk/pink.wav" synth 30 pinknoise vol 0.5
+sox -n -r 44100 -c 1 -b 16 "$desk/tone.wav" synth 30 sine 1000 vol 0.1
 desk_start_display
 export XDG_CONFIG_HOME=$desk/config  # leaves the user's remembered settings alone
 
