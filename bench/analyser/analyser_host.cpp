@@ -17,7 +17,9 @@
 // the chart and the waterfall for their readouts, and saves a picture of each.
 // With --cycle it moves on to the next scaling and the next waterfall
 // direction every SECONDS, as a long session of a user would.
+#include "analysis_extras.h"
 #include "exports.h"
+#include "measurement_extras.h"
 #include "form1.h"
 
 #include <QApplication>
@@ -28,6 +30,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QTimer>
@@ -125,7 +128,8 @@ int main(int argc, char* argv[])
                         {"seconds", "run time", "s", "40"},
                         {"shots", "folder for screenshots", "dir"},
                         {"cycle", "seconds between changes of scaling and direction", "s"},
-                        {"frames", "print the frames drawn so far each second"}});
+                        {"frames", "print the frames drawn so far each second"},
+                        {"measuring", "A weighting, third-octave bands and the level meter on"}});
     options.process(app);
 
     const QString backend = options.value("backend");
@@ -145,6 +149,16 @@ int main(int argc, char* argv[])
         });
         QTimer::singleShot(options.value("seconds").toInt() * 1000, &app, &QApplication::quit);
         return app.exec();
+    }
+
+    // The measuring joins as in the program: from the labels' menu, beside the chart.
+    QMenu menu;
+    std::unique_ptr<AnalysisExtras> extras;
+    if (options.isSet("measuring")) {
+        extras = std::make_unique<AnalysisExtras>(window, menu);
+        extras->measurement()->setWeighting(Weighting::a);
+        extras->measurement()->setBands(BandFraction::third);
+        extras->measurement()->setMeterShown(true);
     }
 
     const QString device = deviceItem(window, options.value("device"));
