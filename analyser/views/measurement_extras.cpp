@@ -22,10 +22,13 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <utility>
 
 namespace vellarin {
 
 namespace {
+
+constexpr double meterRefreshSeconds = 0.1;
 
 MeasurementExtras::Questions desktopQuestions(QWidget* parent)
 {
@@ -346,9 +349,15 @@ void MeasurementExtras::feedMeter(bool& clipped, double& seconds)
         m_newSamples.resize(history.capacity());
     const size_t got = history.latest(std::span(m_newSamples).first(fresh));
     m_measurement.addSamples(std::span<const int16_t>(m_newSamples).first(got));
+    seconds = history.sampleRate() > 0 ? double(got) / history.sampleRate() : 0.0;
+    // The figures change ten times a second, as a meter's display can be
+    // read; the peak and the over mark cover the sound in between.
+    m_sinceShown += seconds;
+    if (!m_calibration && m_sinceShown < meterRefreshSeconds)
+        return;
+    m_sinceShown = 0.0;
     const MeterReading reading = m_measurement.readMeter();
     clipped = reading.clipped;
-    seconds = history.sampleRate() > 0 ? double(got) / history.sampleRate() : 0.0;
     showMeter(reading);
 }
 
@@ -407,6 +416,7 @@ void MeasurementExtras::startCalibration(double calibratorDbSpl)
         return;
     }
     m_calibration.emplace(calibratorDbSpl);
+    m_calibrationFrom = m_window.framesDrawn();
     if (m_calibration->finished()) {  // a level no calibrator gives
         endCalibration();
         return;
@@ -420,6 +430,13 @@ void MeasurementExtras::startCalibration(double calibratorDbSpl)
 void MeasurementExtras::lookForCalibration(bool clipped, double seconds)
 {
     const AnalyserState& state = m_window.state();
+    // A Start since: the tone measured so far was another capture's.
+    if (m_window.framesDrawn() < m_calibrationFrom) {
+        m_calibration.emplace(0.0);
+        m_calibrationStopped = true;
+        endCalibration();
+        return;
+    }
     // Frames drawn before the window turned flat-top are passed over.
     if (state.Capturing != True || windowFromKey(m_window.settings().value().windowFunction) != WindowFunction::flatTop)
         return;
@@ -434,16 +451,15 @@ void MeasurementExtras::lookForCalibration(bool clipped, double seconds)
 void MeasurementExtras::endCalibration()
 {
     const CalibrationMeasurement::Outcome outcome = m_calibration->outcome();
-    const bool switched = !m_userWindow.isNull();
     m_calibration.reset();
-    if (switched) {
-        const QString window = m_userWindow;
-        m_userWindow = QString();
-        m_window.settings().edit([&window](AnalysisSettings& s) { s.windowFunction = window; });
-    }
+    if (const std::optional<QString> window = std::exchange(m_userWindow, std::nullopt))
+        m_window.settings().edit([&window](AnalysisSettings& s) { s.windowFunction = *window; });
     if (const auto* offset = std::get_if<CalibrationMeasurement::Offset>(&outcome)) {
         // The calibrator's level is at the microphone; its response at 1 kHz is part of the reading.
         setCalibration(offset->offsetDb + m_correction.responseDb(1000.0), m_window.settings().value().correctionFile);
+    } else if (std::exchange(m_calibrationStopped, false)) {
+        m_questions.tell(QStringLiteral("The input is not calibrated."),
+                         QStringLiteral("Capture stopped while the calibrator's tone was measured: calibrate again."));
     } else if (const auto* refusal = std::get_if<CalibrationMeasurement::Refusal>(&outcome)) {
         m_questions.tell(QStringLiteral("The input is not calibrated."), refusal->reason);
     }

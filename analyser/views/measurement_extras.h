@@ -101,10 +101,13 @@ private:
     std::vector<int16_t> m_newSamples;
     std::vector<double> m_calibrationPower;
     uint64_t m_lastAppended = 0;
+    double m_sinceShown = 0.0;  // seconds of sound since the meter's figures were shown
     bool m_configured = false;
 
     std::optional<CalibrationMeasurement> m_calibration;
-    QString m_userWindow;  // restored when the calibration ends
+    std::optional<QString> m_userWindow;  // restored when the calibration ends
+    uint64_t m_calibrationFrom = 0;  // frames drawn when it began
+    bool m_calibrationStopped = false;
 
     std::vector<std::pair<Weighting, QAction*>> m_weightingActions;
     std::vector<std::pair<QString, QAction*>> m_bandActions;

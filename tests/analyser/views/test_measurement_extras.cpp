@@ -134,6 +134,25 @@ private slots:
         }
     }
 
+    // A Stop and Start while the tone is measured ends the calibration: the
+    // sound before and after are not one steady tone.
+    void calibrationAcrossRestart()
+    {
+        Measured w;
+        w.start("44100", "4096");
+        w.frames(3, sine(1000, 10000));
+        w.m().startCalibration(94.0);
+        w.frames(5, sine(1000, 10000));
+        w.window->Command2->click();
+        w.start("44100", "4096");
+        w.frames(3, sine(1000, 10000));
+        QVERIFY(!w.m().calibrating());
+        QVERIFY(!w.settings().splOffset.has_value());
+        QCOMPARE(w.settings().windowFunction, QString());
+        QCOMPARE(w.told.size(), 1);
+        QVERIFY2(w.told[0].contains("Capture stopped"), qPrintable(w.told[0]));
+    }
+
     void weighting_data()
     {
         QTest::addColumn<Weighting>("weighting");
