@@ -441,8 +441,12 @@ void MeasurementExtras::lookForCalibration(bool clipped, double seconds)
     if (state.Capturing != True || windowFromKey(m_window.settings().value().windowFunction) != WindowFunction::flatTop)
         return;
     const int32_t n = state.BinLevelFFTSize;
+    if (n <= 0)
+        return;
     m_calibrationPower.resize(size_t(n / 2) + 1);
-    binPowers(std::span<const double>(state.FFTData).first(size_t(2 * n + 2)), n, m_calibrationPower);
+    // Bins 0..N/2, interleaved: N + 2 values.
+    binPowers(std::span<const double>(state.FFTData).first(std::min(state.FFTData.size(), size_t(n) + 2)), n,
+              m_calibrationPower);
     m_calibration->add(lookAtSpectrum(m_calibrationPower, n, double(state.BinLevelRate), clipped, seconds));
     if (m_calibration->finished())
         endCalibration();

@@ -86,13 +86,15 @@ private slots:
         QTest::addColumn<double>("amplitude");
         QTest::addColumn<double>("stepDb");  // the tone's level changes half-way by this much
         QTest::addColumn<QString>("refusal"); // empty: an offset is stored
-        QTest::newRow("94 dB at -20 dBFS") << 1000.0 << 3276.7 << 0.0 << "";
-        QTest::newRow("off a bin") << 1003.7 << 10000.0 << 0.0 << "";
-        QTest::newRow("4 % high") << 1040.0 << 10000.0 << 0.0 << "";
-        QTest::newRow("steady within 0.4 dB") << 1000.0 << 10000.0 << 0.4 << "";
-        QTest::newRow("clips") << 1000.0 << 40000.0 << 0.0 << "clips";
-        QTest::newRow("6 % high") << 1060.0 << 10000.0 << 0.0 << "not within 5 %";
-        QTest::newRow("varies 0.7 dB") << 1000.0 << 10000.0 << 0.7 << "varied";
+        QTest::addColumn<QString>("size");
+        QTest::newRow("94 dB at -20 dBFS") << 1000.0 << 3276.7 << 0.0 << "" << "4096";
+        QTest::newRow("N = 16384") << 1000.0 << 3276.7 << 0.0 << "" << "16384";
+        QTest::newRow("off a bin") << 1003.7 << 10000.0 << 0.0 << "" << "4096";
+        QTest::newRow("4 % high") << 1040.0 << 10000.0 << 0.0 << "" << "4096";
+        QTest::newRow("steady within 0.4 dB") << 1000.0 << 10000.0 << 0.4 << "" << "4096";
+        QTest::newRow("clips") << 1000.0 << 40000.0 << 0.0 << "clips" << "4096";
+        QTest::newRow("6 % high") << 1060.0 << 10000.0 << 0.0 << "not within 5 %" << "4096";
+        QTest::newRow("varies 0.7 dB") << 1000.0 << 10000.0 << 0.7 << "varied" << "4096";
     }
 
     // The calibrator's 1 kHz tone measured for 3 s with the flat-top window
@@ -105,9 +107,10 @@ private slots:
         QFETCH(double, amplitude);
         QFETCH(double, stepDb);
         QFETCH(QString, refusal);
+        QFETCH(QString, size);
         Measured w;
         window(w).settings().edit([](AnalysisSettings& s) { s.windowFunction = "hann"; });
-        w.start("44100", "4096");
+        w.start("44100", size);
         w.frames(3, sine(hz, amplitude));
         w.m().startCalibration(94.0);
         QVERIFY(w.m().calibrating());
