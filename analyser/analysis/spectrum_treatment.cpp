@@ -38,21 +38,28 @@ bool SpectrumTreatment::computeLevels(std::span<const double> spectrum, int32_t 
 {
     for (const auto& listener : m_transformListeners)
         listener(spectrum, fftSize);
-    if (m_averaging == Averaging::off || fftSize <= 0)
+    if (fftSize <= 0)
         return false;
-    if (timing.firstFrame || timing.sampleRate != m_averagedRate)
-        m_average.reset();
-    m_averagedRate = timing.sampleRate;
-
     const size_t bins = std::min({size_t(fftSize / 2) + 1, binLevel.size(), spectrum.size() / 2});
     m_power.resize(bins);
-    for (size_t k = 0; k < bins; ++k)
-        m_power[k] = spectrum[2 * k] * spectrum[2 * k] + spectrum[2 * k + 1] * spectrum[2 * k + 1];
-    const double seconds = timing.sampleRate > 0 ? double(timing.newSamples) / timing.sampleRate : 0.0;
-    const auto average = m_average.add(m_power, seconds, averagingShape(m_averaging).seconds);
+    const bool staged = m_stage && m_stage(spectrum, fftSize, m_power);
+    if (!staged && m_averaging == Averaging::off)
+        return false;
+    if (!staged)
+        for (size_t k = 0; k < bins; ++k)
+            m_power[k] = spectrum[2 * k] * spectrum[2 * k] + spectrum[2 * k + 1] * spectrum[2 * k + 1];
+
+    std::span<const double> power = m_power;
+    if (m_averaging != Averaging::off) {
+        if (timing.firstFrame || timing.sampleRate != m_averagedRate)
+            m_average.reset();
+        m_averagedRate = timing.sampleRate;
+        const double seconds = timing.sampleRate > 0 ? double(timing.newSamples) / timing.sampleRate : 0.0;
+        power = m_average.add(m_power, seconds, averagingShape(m_averaging).seconds);
+    }
     const double toAmplitude = 2.0 / fftSize;
     for (size_t k = 0; k < bins; ++k)
-        binLevel[k] = amplitudeLevel(std::sqrt(average[k]) * toAmplitude);
+        binLevel[k] = amplitudeLevel(std::sqrt(power[k]) * toAmplitude);
     return true;
 }
 

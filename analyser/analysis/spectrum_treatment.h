@@ -18,6 +18,13 @@ public:
     Averaging averaging() const { return m_averaging; }
     void setAveraging(Averaging averaging);
 
+    // Turns a frame's transform into the power of bins 0..N/2 (|X|^2, as the
+    // treatment's own rule has it) in place of that rule, such as weighted or
+    // gathered into bands; false leaves the frame to the rule. Averaging
+    // follows on the powers it gives.
+    using PowerStage = std::function<bool(std::span<const double> spectrum, int32_t fftSize, std::span<double> power)>;
+    void setPowerStage(PowerStage stage) { m_stage = std::move(stage); }
+
     // Called after every frame drawn.
     void onFrameDrawn(std::function<void()> listener) { m_listeners.push_back(std::move(listener)); }
     // Called with each frame's transform (as computeLevels has it), before
@@ -38,6 +45,7 @@ private:
     uint32_t m_averagedRate = 0;
     std::vector<std::function<void()>> m_listeners;
     std::vector<TransformListener> m_transformListeners;
+    PowerStage m_stage;
 };
 
 }  // namespace vellarin

@@ -6,6 +6,7 @@
 #include "frequency_scaling.h"
 #include "level_ruler.h"
 #include "reading_menu.h"
+#include "measurement_extras.h"
 
 #include <QActionGroup>
 #include <QComboBox>
@@ -80,6 +81,7 @@ AnalysisExtras::~AnalysisExtras()
 {
     // The window leaves as designed, so the size remembered for it is that of
     // the window without the strips; they are added again when restored.
+    delete m_measurement;
     for (QWidget* strip : {(QWidget*)m_ruler, (QWidget*)m_scale, (QWidget*)m_peak})
         m_window.setStrip(strip, layout::StripSide::leftOfChart, 0);
     m_window.setFrameExtras(nullptr);
@@ -114,6 +116,7 @@ void AnalysisExtras::buildMenu(QMenu& menu)
     connect(m_peakAction, &QAction::triggered, this, [this](bool on) { setPeakReadoutShown(on); });
     m_reading = new ReadingMenu(m_window, menu, this);
     m_reading->onUnitChanged([this] { unitChanged(); });
+    m_measurement = new MeasurementExtras(m_window, m_treatment, menu, m_remembered);
     menu.addSeparator();
     QMenu* help = menu.addMenu(QStringLiteral("Help"));
     connect(help->addAction(QStringLiteral("Keys and Mouse...\tF1")), &QAction::triggered, this,

@@ -21,6 +21,7 @@ class Form1;
 class FrequencyScale;
 class LevelRuler;
 class ReadingMenu;
+class MeasurementExtras;
 
 class AnalysisExtras final : public QObject {
 public:
@@ -48,6 +49,7 @@ public:
     const FrameReadouts& readouts() const { return m_readouts; }
     // The level unit and the note grid.
     ReadingMenu& reading() const { return *m_reading; }
+    MeasurementExtras* measurement() const { return m_measurement; }
 
 private:
     void buildMenu(QMenu& menu);
@@ -76,6 +78,7 @@ private:
     std::vector<std::pair<Averaging, QAction*>> m_averagingActions;
     QAction* m_scalesAction = nullptr;
     QAction* m_peakAction = nullptr;
+    MeasurementExtras* m_measurement = nullptr;
 };
 
 }  // namespace vellarin

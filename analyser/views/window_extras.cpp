@@ -1,6 +1,7 @@
 #include "window_extras.h"
 
 #include "exports.h"
+#include "band_export.h"
 #include "power_averaging.h"
 #include "window_functions.h"
 #include "form1.h"
@@ -134,11 +135,12 @@ void WindowExtras::exportSpectrum()
     // Under the rate and size the levels were computed with, not those of a Start since.
     const std::vector<int16_t> levels(s.BinLevel.begin(), s.BinLevel.begin() + s.BinLevelFFTSize / 2 + 1);
     const AnalysisSettings& settings = m_window.settings().value();
-    const SpectrumFrame frame{
+    SpectrumFrame frame{
         s.BinLevelRate, s.BinLevelFFTSize, m_device, levels,
         {{QStringLiteral("window function"), QLatin1String(windowShape(windowFromKey(settings.windowFunction)).key)},
          {QStringLiteral("averaging"), QLatin1String(averagingShape(averagingFromKey(settings.averaging)).key)}},
         m_window.levelNotation()};
+    appendMeasurementHeader(settings, frame.treatment);
     saveAs(QStringLiteral("Export Spectrum"), QStringLiteral("spectrum"), QStringLiteral("csv"),
            QStringLiteral("CSV files (*.csv)"), [&](const QString& path) { return writeSpectrumCsv(frame, path); });
 }

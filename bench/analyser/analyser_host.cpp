@@ -19,6 +19,7 @@
 // direction every SECONDS, as a long session of a user would.
 #include "analysis_extras.h"
 #include "exports.h"
+#include "measurement_extras.h"
 #include "form1.h"
 
 #include <QApplication>
@@ -129,7 +130,8 @@ int main(int argc, char* argv[])
                         {"shots", "folder for screenshots", "dir"},
                         {"cycle", "seconds between changes of scaling and direction", "s"},
                         {"frames", "print the frames drawn so far each second"},
-                        {"readouts", "show the peak and pitch readout"}});
+                        {"readouts", "show the peak and pitch readout"},
+                        {"measuring", "A weighting, third-octave bands and the level meter on"}});
     options.process(app);
 
     const QString backend = options.value("backend");
@@ -149,6 +151,16 @@ int main(int argc, char* argv[])
         });
         QTimer::singleShot(options.value("seconds").toInt() * 1000, &app, &QApplication::quit);
         return app.exec();
+    }
+
+    // The measuring joins as in the program: from the labels' menu, beside the chart.
+    QMenu menu;
+    std::unique_ptr<AnalysisExtras> extras;
+    if (options.isSet("measuring")) {
+        extras = std::make_unique<AnalysisExtras>(window, menu);
+        extras->measurement()->setWeighting(Weighting::a);
+        extras->measurement()->setBands(BandFraction::third);
+        extras->measurement()->setMeterShown(true);
     }
 
     const QString device = deviceItem(window, options.value("device"));

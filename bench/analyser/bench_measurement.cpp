@@ -5,6 +5,7 @@
 // figures: plain loops summing whole bins into bands and squares into a
 // mean. Also reading a correction file of a million lines.
 #include "calibration.h"
+#include "frame_measurement.h"
 #include "frequency_weighting.h"
 #include "level_meter.h"
 #include "microphone_correction.h"
@@ -70,6 +71,33 @@ void measuring(benchmark::State& state)
         benchmark::DoNotOptimize(meter.read());
         benchmark::DoNotOptimize(weighted.data());
         benchmark::DoNotOptimize(levels.data());
+    }
+}
+
+// The same through the one class the window and a windowless analysis call
+// per frame, and the band level spread back over the bins, as the band view
+// draws it.
+void frameMeasurement(benchmark::State& state)
+{
+    const auto n = int32_t(state.range(0));
+    Frame frame(n);
+    std::vector<double> hann(size_t(n), 0.0);
+    for (size_t i = 0; i < hann.size(); ++i)
+        hann[i] = 1 - std::cos(2 * std::numbers::pi * double(i) / n);
+    const MicrophoneCorrection correction({{20, -1}, {1000, 0}, {20000, 2}}, {});
+    FrameMeasurement measurement;
+    measurement.configure({n, rate, hann, Weighting::a, BandFraction(state.range(1)), &correction, TimeWeighting::fast});
+    std::vector<double> shown(size_t(n) / 2 + 1);
+    for (auto _ : state) {
+        measurement.measure(frame.spectrum);
+        const auto levels = measurement.bandMeanSquare();
+        for (size_t k = 0; k < shown.size(); ++k) {
+            const int b = measurement.bandOfBin(k);
+            shown[k] = b >= 0 ? levels[size_t(b)] : 0.0;
+        }
+        measurement.addSamples(frame.samples);
+        benchmark::DoNotOptimize(measurement.readMeter());
+        benchmark::DoNotOptimize(shown.data());
     }
 }
 
@@ -163,6 +191,7 @@ void correctionFile(benchmark::State& state)
 }
 
 BENCHMARK(measuring)->ArgNames({"N", "fraction"})->ArgsProduct({{16384, 1024}, {3, 1}})->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(frameMeasurement)->ArgNames({"N", "fraction"})->ArgsProduct({{16384, 1024}, {3}})->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(leanest)->ArgNames({"N", "fraction"})->ArgsProduct({{16384, 1024}, {3}})->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(binPowersOnly)->Arg(16384)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(bandsOnly)->Arg(16384)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);

@@ -19,6 +19,8 @@
 #   STEADY_SECONDS=S  measures S seconds instead of thirty
 #   STEADY_READOUTS=1 also runs the program with the peak and pitch readout
 #                     shown, after the floor in each round
+#   STEADY_MEASURING=1 also runs the program with A weighting, third-octave
+#                     bands and the level meter on, in each round beside it
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-$here/../../build}" && pwd)
@@ -102,6 +104,7 @@ for setting in "${settings[@]}"; do
         [ "$round" -gt 1 ] || echo "floor areas: ${areas[*]}"
         measure floor "$rate" "$fft" "$floor" "${areas[@]}"
         [ -z "${STEADY_READOUTS:-}" ] || measure readouts "$rate" "$fft" "$host" --readouts
+        [ -z "${STEADY_MEASURING:-}" ] || measure measuring "$rate" "$fft" "$host" --measuring
     done
 done
 
@@ -112,8 +115,8 @@ END {
     printf "%-14s %-8s %8s %10s %9s %9s\n", "setting", "who", "CPU %", "wake-ups/s", "RSS MiB", "frames/s"
     for (k in keys) {
         split(k, a, " ")
-        for (i = 1; i <= 3; i++) {
-            who = i == 1 ? "program" : i == 2 ? "readouts" : "floor"
+        for (i = 1; i <= 4; i++) {
+            who = i == 1 ? "program" : i == 2 ? "readouts" : i == 3 ? "measuring" : "floor"
             if (!n[who, k]) continue
             printf "%-14s %-8s %8.2f %10.0f %9.1f %9.1f\n", a[1] " Hz " a[2], who, cpu[who, k] / n[who, k], w[who, k] / n[who, k], r[who, k] / n[who, k], f[who, k] / n[who, k]
         }
@@ -121,5 +124,7 @@ END {
             printf "%-14s ratio    %8.2f\n", a[1] " Hz " a[2], (cpu["program", k] / n["program", k]) / (cpu["floor", k] / n["floor", k])
         if (n["readouts", k] && cpu["program", k] > 0)
             printf "%-14s readouts/program %8.3f\n", a[1] " Hz " a[2], (cpu["readouts", k] / n["readouts", k]) / (cpu["program", k] / n["program", k])
+        if (n["measuring", k] && cpu["program", k] > 0)
+            printf "%-14s measuring adds %+.1f %%\n", a[1] " Hz " a[2], 100 * ((cpu["measuring", k] / n["measuring", k]) / (cpu["program", k] / n["program", k]) - 1)
     }
 }' "$desk/figures"

@@ -363,17 +363,19 @@ private slots:
         QFile file(path(asked));
         QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
         const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.mid(0, 8), (QStringList{"# vellarin spectrum", "# sample rate: 44100 Hz", "# FFT size: 1024",
-                                               "# device: USB Mic", "# window function: rectangular",
-                                               "# averaging: off", "# unit: dB (design)", "bin,frequency_hz,level_db"}));
-        QCOMPARE(lines.size(), 8 + 513);
+        QCOMPARE(lines.mid(0, 11), (QStringList{"# vellarin spectrum", "# sample rate: 44100 Hz", "# FFT size: 1024",
+                                                "# device: USB Mic", "# window function: rectangular",
+                                                "# averaging: off", "# weighting: Z", "# calibration offset: none",
+                                                "# correction file: none", "# unit: dB (design)",
+                                                "bin,frequency_hz,level_db"}));
+        QCOMPARE(lines.size(), 11 + 513);
         for (int bin = 0; bin <= 512; ++bin) {
-            const QStringList row = lines[8 + bin].split(u',');
+            const QStringList row = lines[11 + bin].split(u',');
             QCOMPARE(row[0].toInt(), bin);
             QCOMPARE(row[1].toDouble(), bin * 44100.0 / 1024);
             QVERIFY(qAbs(row[2].toDouble() - levelDecibels(w.state().BinLevel[bin])) < 0.005);
         }
-        const auto level = [&](int bin) { return lines[8 + bin].section(u',', 2).toDouble(); };
+        const auto level = [&](int bin) { return lines[11 + bin].section(u',', 2).toDouble(); };
         for (int bin : {39, 41, 100})
             QVERIFY(level(40) > level(bin) + 20);  // the tone's bin stands out
 

@@ -5,6 +5,7 @@
 #include "analysis_pipeline.h"
 #include "analysis_settings.h"
 #include "component_site.h"
+#include "level_meter_strip.h"
 #include "levels.h"
 #include "test_capture_fixture.h"
 
@@ -105,6 +106,8 @@ private slots:
             QTest::newRow(qPrintable(size + " left")) << extra << QList<int>{44, 0, 0};
             QTest::newRow(qPrintable(size + " under")) << extra << QList<int>{0, 17, 17};
             QTest::newRow(qPrintable(size + " all")) << extra << QList<int>{44, 17, 17};
+            // The level meter's own strip, as thick as its figures need, outside the ruler.
+            QTest::newRow(qPrintable(size + " all and the meter")) << extra << QList<int>{44, 17, 17, -1};
         }
     }
 
@@ -129,8 +132,10 @@ private slots:
             }
         // A second strip left of the chart goes outside the first.
         if (strips[0] > 0) {
-            shown.push_back(std::make_unique<QWidget>(&f));
-            f.setStrip(shown.back().get(), layout::StripSide::leftOfChart, 30);
+            const bool meter = strips.size() > 3;
+            shown.push_back(meter ? std::make_unique<LevelMeterStrip>(&f) : std::make_unique<QWidget>(&f));
+            const int pixels = meter ? static_cast<LevelMeterStrip*>(shown.back().get())->neededWidth() : 30;
+            f.setStrip(shown.back().get(), layout::StripSide::leftOfChart, pixels);
         }
         f.resize(f.size() + extra);
         w.start("44100", "4096");
