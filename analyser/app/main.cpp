@@ -8,6 +8,7 @@
 #include "remembered_settings.h"
 #include "window_extras.h"
 #include "render_command.h"
+#include "analyse_command.h"
 #include "form1.h"
 
 #include <QApplication>
@@ -134,6 +135,7 @@ int main(int argc, char* argv[])
     parser.addOption(check);
     vellarin::addLaunchOptions(parser);
     vellarin::addRenderOptions(parser);
+    vellarin::addAnalyseOptions(parser);
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -147,6 +149,8 @@ int main(int argc, char* argv[])
             const QCoreApplication core(argc, argv);
             return w.run(parser);
         }
+    if (const std::optional<int> analysed = vellarin::runAnalyseCommand(parser, launch.options.fftSize, argc, argv))
+        return *analysed;
     if (const std::optional<int> rendered = vellarin::runRenderCommand(
             parser, {launch.options.fftSize, launch.options.scaling}, argc, argv))
         return *rendered;
