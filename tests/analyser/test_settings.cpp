@@ -105,6 +105,9 @@ private slots:
             QTest::newRow(qPrintable(size + " left")) << extra << QList<int>{44, 0, 0};
             QTest::newRow(qPrintable(size + " under")) << extra << QList<int>{0, 17, 17};
             QTest::newRow(qPrintable(size + " all")) << extra << QList<int>{44, 17, 17};
+            // A sound file's transport: a strip of a button's height under the chart.
+            QTest::newRow(qPrintable(size + " transport")) << extra << QList<int>{0, 30, 0};
+            QTest::newRow(qPrintable(size + " all, transport")) << extra << QList<int>{44, 30, 17};
         }
     }
 
