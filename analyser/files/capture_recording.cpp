@@ -12,6 +12,9 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <algorithm>
+#include <utility>
+
 namespace vellarin {
 
 CaptureRecording::CaptureRecording(Form1& window, MessageSink& messages, QMenu& menu, PathQuestion askPath)

@@ -14,6 +14,9 @@
 #include <QMimeData>
 #include <QShortcut>
 #include <QTimer>
+
+#include <algorithm>
+#include <utility>
 #include <QToolButton>
 
 namespace vellarin {

@@ -11,6 +11,9 @@
 #include <QProgressDialog>
 #include <QTimer>
 
+#include <algorithm>
+#include <utility>
+
 namespace vellarin {
 
 WindowRender::WindowRender(Form1& window, MessageSink& messages, QMenu& menu, PathQuestion askPath, bool showProgress)

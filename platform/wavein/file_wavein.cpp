@@ -9,7 +9,10 @@ namespace {
 constexpr std::chrono::milliseconds gateTime{1000};
 }  // namespace
 
-FileWaveIn::FileWaveIn(std::unique_ptr<SoundFile> file, FilePace pace) : m_player(std::move(file)), m_pace(pace) {}
+FileWaveIn::FileWaveIn(std::unique_ptr<SoundFile> file, FilePace pace)
+    : SingleStreamWaveIn(Backend::file), m_player(std::move(file)), m_pace(pace)
+{
+}
 
 FileWaveIn::~FileWaveIn() { m_player.stop(); }
 
@@ -20,25 +23,23 @@ size_t FileWaveIn::pump(size_t samples)
     return m_player.step(*m_open->capture, samples);
 }
 
-MmResult FileWaveIn::getDevCaps(uint32_t device, WaveInCaps& caps)
+std::optional<std::vector<FileDevice>> FileWaveIn::readDevices()
 {
-    if (device != 0)
-        return result::badDeviceId;
-    caps.productName = QFileInfo(info().name).fileName();
-    caps.serverName.clear();
-    caps.channels = 1;
-    return result::ok;
+    return std::vector<FileDevice>{{QFileInfo(info().name).fileName()}};
 }
 
-MmResult FileWaveIn::open(Handle& handle, uint32_t device, const WaveFormat& format)
+WaveInCaps FileWaveIn::capsOf(const FileDevice& device) const
 {
-    if (MmResult r = mayOpen(format); r != result::ok)
-        return r;
-    if (device != 0)
-        return result::badDeviceId;
-    if (format.samplesPerSec != info().rate)
+    WaveInCaps caps;
+    caps.productName = device.name;
+    caps.channels = 1;
+    return caps;
+}
+
+MmResult FileWaveIn::openStream(uint32_t, uint32_t rate, FileStream&)
+{
+    if (rate != info().rate)
         return result::badFormat;  // a file plays at its own rate only
-    handle = adopt(FileStream{});
     return result::ok;
 }
 

@@ -20,7 +20,12 @@ struct FileStream {
     bool started = false;
 };
 
-class FileWaveIn final : public SingleStreamWaveIn<FileStream> {
+// The one device: the file, by its name.
+struct FileDevice {
+    QString name;
+};
+
+class FileWaveIn final : public SingleStreamWaveIn<FileStream, FileDevice> {
 public:
     explicit FileWaveIn(std::unique_ptr<SoundFile> file, FilePace pace = FilePace::realTime);
     ~FileWaveIn() override;
@@ -31,9 +36,6 @@ public:
     // the caller's thread. Returns how many went; always 0 in real-time pace.
     size_t pump(size_t samples);
 
-    uint32_t getNumDevs() override { return 1; }
-    MmResult getDevCaps(uint32_t device, WaveInCaps& caps) override;
-    MmResult open(Handle& handle, uint32_t device, const WaveFormat& format) override;
     MmResult start(Handle handle) override;
     MmResult reset(Handle handle) override;
     MmResult close(Handle handle) override;
@@ -41,6 +43,9 @@ public:
     StreamState streamState(Handle handle) override;
 
 private:
+    std::optional<std::vector<FileDevice>> readDevices() override;
+    WaveInCaps capsOf(const FileDevice& device) const override;
+    MmResult openStream(uint32_t device, uint32_t rate, FileStream& opening) override;
     CaptureStream& captureOf(FileStream& s) override { return *s.capture; }
     MmResult halt(FileStream& s) override;
 

@@ -76,7 +76,8 @@ enum class StreamState : uint8_t {
 
 // Where the sound comes from: the desktop's sound server (PulseAudio, or
 // PipeWire through its PulseAudio service), or PortAudio over ALSA.
-enum class Backend : uint8_t { automatic, server, alsa };
+// A file records from a sound file at its own pace, never chosen by the user as a backend.
+enum class Backend : uint8_t { automatic, server, alsa, file };
 
 // The sample rates a backend can be asked for; a device may still refuse
 // some within them. Automatic is the widest, for a device that does not say.
@@ -89,6 +90,7 @@ constexpr RateRange rateRange(Backend backend)
     switch (backend) {
     case Backend::server: return {1000, 384000};  // the sound server's sample spec limit, PA_RATE_MAX
     case Backend::alsa: return {1000, 768000};    // the highest rate ALSA's drivers name
+    case Backend::file: return {1000, 768000};    // the rates a file may come in
     case Backend::automatic: break;
     }
     return {1000, 768000};

@@ -29,6 +29,8 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include <cmath>
+
 using namespace vellarin;
 using namespace test_support;
 
@@ -47,7 +49,9 @@ struct Window {
     int64_t now = 0;
     Form1 form{{input, messages, allocateZeroed, [this] { return now; }}};
     QMenu menu;
-    FileInput files{form, input, messages, menu, {}, wavein::FilePace::manual};
+    FileInput files;
+
+    explicit Window(FileInput::OpenQuestion ask = {}) : files(form, input, messages, menu, std::move(ask), wavein::FilePace::manual) {}
 
     // Hands the file on by `samples` and lets the window tick, the clock `ms` on.
     size_t play(size_t samples, int64_t ms = 0)
@@ -239,7 +243,7 @@ private slots:
     // Dropped on the window, or chosen from Ctrl+O's question, a file opens.
     void dropOrAskOpens()
     {
-        Window w;
+        Window w([this](const QString&, const QString&, const QString&) { return markedFile(22050, 22050); });
         const QString path = markedFile(16000, 16000);
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(path)});
@@ -251,10 +255,7 @@ private slots:
         QTRY_VERIFY(w.input.file());
         QCOMPARE(w.input.file()->info().name, path);
 
-        QMenu menu;
-        FileInput asking(w.form, w.input, w.messages, menu,
-                         [&](const QString&, const QString&, const QString&) { return markedFile(22050, 22050); });
-        asking.askAndOpen();
+        w.files.askAndOpen();
         QCOMPARE(w.input.file()->info().rate, 22050u);
     }
 
