@@ -5,6 +5,8 @@
 // the FFT size from the launch options and --window from the render's
 // options (both read there, so each means the same everywhere); adds its own
 // averaging, unit, calibration, weighting and bands.
+#include <QByteArray>
+
 #include <optional>
 
 class QCommandLineParser;
