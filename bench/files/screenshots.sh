@@ -29,7 +29,10 @@ pids+=("${desk_pids[@]}")
 export XDG_CONFIG_HOME=$work/config
 "$vellarin" --defaults --scaling log "$work/sweep.wav" &
 pids+=($!)
-sleep 6
-window=$(xdotool search --sync --onlyvisible --name "" | tail -1)
+sleep 4
+# Without a sound server the window says there is no microphone first.
+xdotool key Return || true
+sleep 5
+window=$(xdotool search --onlyvisible --class vellarin | tail -1)
 import -window "$window" "$out/vellarin-file-input.png"
 ls "$out"
