@@ -73,7 +73,7 @@ class TestFileInput : public QObject {
 
     QString markedFile(int rate, int64_t count)
     {
-        std::vector<int16_t> s(size_t(count));
+        std::vector<int16_t> s(static_cast<size_t>(count));
         for (int64_t i = 0; i < count; ++i)
             s[size_t(i)] = marked(i);
         const QString path = m_dir.filePath(QStringLiteral("marked-%1-%2.wav").arg(rate).arg(count));
@@ -185,12 +185,12 @@ private slots:
         w.files.strip()->loop()->click();
         QVERIFY(w.transport().looping());
         for (int i = 0; i < 10; ++i)
-            QCOMPARE(w.play(4000, 500), size_t(4000));
+            QCOMPARE(w.play(4096, 500), size_t(4096));
         QVERIFY(w.form.state().Capturing == True);
-        // 40000 samples of an 8000-sample file: the newest is sample 39999 % 8000.
+        // 40960 samples of an 8000-sample file: the newest is sample 40959 % 8000.
         int16_t newest = 0;
         w.form.sampleHistory().latest({&newest, 1});
-        QCOMPARE(newest, marked(39999 % 8000));
+        QCOMPARE(newest, marked(40959 % 8000));
     }
 
     // Paused, no sound comes and the picture holds, however long.
