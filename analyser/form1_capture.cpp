@@ -141,6 +141,9 @@ void Form1::abandonCapture(const QString& message, const QString& reason)
 
 void Form1::watchOverCapture(int64_t nowMs)
 {
+    // A sound file stays quiet while paused, however long, and stops at its
+    // end: that ends the capture as Stop does, with nothing to tell.
+    const bool file = m_services.waveIn.backend() == wavein::Backend::file;
     switch (m_watchdog.verdict(nowMs)) {
     case CaptureWatchdog::Verdict::healthy:
         return;
@@ -151,11 +154,19 @@ void Form1::watchOverCapture(int64_t nowMs)
         case wavein::StreamState::gone:
             sourceWentAway();
             return;
+        case wavein::StreamState::stopped:
+            if (file) {
+                stopCapture();
+                return;
+            }
+            break;
         default:
             break;
         }
         break;
     case CaptureWatchdog::Verdict::dead:
+        if (file && m_services.waveIn.streamState(m_state->WaveInHandle) == wavein::StreamState::running)
+            return;
         break;
     }
     abandonCapture(QString::fromLatin1(captureLostMessage),

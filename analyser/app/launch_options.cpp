@@ -74,8 +74,9 @@ LaunchRequest readCommandLine(QCommandLineParser& parser, const QStringList& arg
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     if (!parser.parse(arguments))
         return {{}, parser.errorText()};
-    if (const QStringList stray = parser.positionalArguments(); !stray.isEmpty())
-        return {{}, QStringLiteral("Unexpected argument '%1'.").arg(stray.first())};
+    // One argument may stand alone: a sound file to analyse.
+    if (const QStringList stray = parser.positionalArguments(); stray.size() > 1)
+        return {{}, QStringLiteral("Unexpected argument '%1'.").arg(stray.at(1))};
     return readLaunchOptions(parser);
 }
 
@@ -83,6 +84,7 @@ LaunchRequest readLaunchOptions(const QCommandLineParser& parser)
 {
     LaunchRequest request;
     LaunchOptions& o = request.options;
+    o.soundFile = parser.positionalArguments().value(0);
     o.device = parser.value("device").trimmed();
     if (parser.isSet("device") && o.device.isEmpty())
         return {o, QStringLiteral("--device needs a device name or number")};

@@ -25,6 +25,7 @@ struct LaunchOptions {
     std::optional<int16_t> scaling;
     bool start = false;
     bool defaults = false;  // neither read nor write the remembered settings
+    QString soundFile;      // a sound file to play as the input; empty: the device
 };
 
 struct LaunchRequest {

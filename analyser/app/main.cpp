@@ -8,6 +8,10 @@
 #include "remembered_settings.h"
 #include "window_extras.h"
 #include "render_command.h"
+#include "analyse_command.h"
+#include "capture_recording.h"
+#include "file_input.h"
+#include "window_render.h"
 #include "form1.h"
 
 #include <QApplication>
@@ -134,6 +138,13 @@ int main(int argc, char* argv[])
     parser.addOption(check);
     vellarin::addLaunchOptions(parser);
     vellarin::addRenderOptions(parser);
+    vellarin::addAnalyseOptions(parser);
+    const QCommandLineOption record(QStringLiteral("record"),
+                                    QStringLiteral("Record what is captured to this WAV file (16-bit mono), from Start on."),
+                                    QStringLiteral("file"));
+    parser.addOption(record);
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A sound file to play as the input."),
+                                 QStringLiteral("[file]"));
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -147,6 +158,8 @@ int main(int argc, char* argv[])
             const QCoreApplication core(argc, argv);
             return w.run(parser);
         }
+    if (const std::optional<int> analysed = vellarin::runAnalyseCommand(parser, launch.options.fftSize, argc, argv))
+        return *analysed;
     if (const std::optional<int> rendered = vellarin::runRenderCommand(
             parser, {launch.options.fftSize, launch.options.scaling}, argc, argv))
         return *rendered;
@@ -176,9 +189,10 @@ int main(int argc, char* argv[])
     }
     QApplication app(argc, argv);
     std::unique_ptr<wavein::WaveInApi> waveIn = wavein::createSystemWaveIn(launch.options.backend);
+    vellarin::SwitchingWaveIn input(*waveIn);
 
     vellarin::MessageBoxSink messages;
-    vellarin::Form1 window({*waveIn, messages});
+    vellarin::Form1 window({input, messages});
     messages.setParent(&window);
     if (const QString refused = vellarin::launchRefusal(window, launch.options, waveIn->backend()); !refused.isEmpty()) {
         QTextStream(stderr) << "vellarin: " << refused << '\n';
@@ -191,11 +205,18 @@ int main(int argc, char* argv[])
     remembered.holdForThisRun(launch.options);
     vellarin::WindowExtras extras(window, messages);
     vellarin::AnalysisExtras analysis(window, *extras.menu(), launch.options.defaults ? nullptr : &settings);
+    vellarin::FileInput files(window, input, messages, *extras.menu());
+    vellarin::CaptureRecording recording(window, messages, *extras.menu());
+    vellarin::WindowRender render(window, messages, *extras.menu());
+    if (parser.isSet(record))
+        recording.recordTo(parser.value(record));
     // Ending by signal ends as closing the window does.
     const vellarin::EndingSignals ending([&window] { window.close(); });
     vellarin::FirstTraceMark* mark = vellarin::FirstTraceMark::wanted() ? new vellarin::FirstTraceMark(window) : nullptr;
     window.show();
-    if (launch.options.start) {
+    if (!launch.options.soundFile.isEmpty())
+        files.open(launch.options.soundFile);
+    else if (launch.options.start) {
         window.Command1->click();
         if (mark)
             mark->captureStarted();

@@ -13,8 +13,9 @@ std::unique_ptr<WaveInApi> createSystemWaveIn(Backend backend)
     switch (backend) {
     case Backend::server: return createServerWaveIn(std::chrono::milliseconds(0));
     case Backend::alsa: return createPortAudioWaveIn();
-    case Backend::file:  // a file is opened by name, never chosen here
-    case Backend::automatic: break;
+    case Backend::automatic:
+    case Backend::file:  // a file is opened as such, never asked for as the system's
+        break;
     }
     if (auto server = createServerWaveIn(serverConnectTime))
         return server;

@@ -98,7 +98,7 @@ private slots:
                                          << "--scaling linear: the scaling must be standard, log or fullfit";
         QTest::newRow("device empty") << QStringList{"--device", " "} << "--device needs a device name or number";
         QTest::newRow("unknown option") << QStringList{"--rates", "48000"} << "Unknown option 'rates'.";
-        QTest::newRow("stray argument") << QStringList{"--start", "now"} << "Unexpected argument 'now'.";
+        QTest::newRow("a second stray argument") << QStringList{"--start", "take.wav", "now"} << "Unexpected argument 'now'.";
     }
 
     void commandLine()

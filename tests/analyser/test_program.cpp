@@ -27,7 +27,7 @@ private slots:
                "server's limit) (vellarin --help lists the options)\n";
         QTest::newRow("unknown option") << QStringList{"--bogus"} << 2 << ""
                                         << "vellarin: Unknown option 'bogus'. (vellarin --help lists the options)\n";
-        QTest::newRow("stray argument") << QStringList{"--help", "now"} << 2 << ""
+        QTest::newRow("stray argument") << QStringList{"--help", "take.wav", "now"} << 2 << ""
                                         << "vellarin: Unexpected argument 'now'. (vellarin --help lists the options)\n";
         QTest::newRow("the window needs a display")
             << QStringList{} << 1 << ""

@@ -108,6 +108,9 @@ private slots:
             QTest::newRow(qPrintable(size + " all")) << extra << QList<int>{44, 17, 17};
             // The level meter's own strip, as thick as its figures need, outside the ruler.
             QTest::newRow(qPrintable(size + " all and the meter")) << extra << QList<int>{44, 17, 17, -1};
+            // A sound file's transport: a strip of a button's height under the chart.
+            QTest::newRow(qPrintable(size + " transport")) << extra << QList<int>{0, 30, 0};
+            QTest::newRow(qPrintable(size + " all, transport")) << extra << QList<int>{44, 30, 17};
         }
     }
 
