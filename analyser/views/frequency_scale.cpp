@@ -30,6 +30,11 @@ std::vector<ScaleMark> frequencyMarks(const FrequencyAxis& a)
     // A typed rate may be anything; one without a finite value has no scale.
     if (a.columns <= 0 || a.fftSize <= 0 || !(a.sampleRate > 0) || !std::isfinite(a.sampleRate))
         return marks;
+    if (!a.bands.empty()) {
+        for (const BandBar& bar : a.bands)
+            marks.push_back({(bar.firstColumn + bar.lastColumn) / 2, bar.nominal, bar.octave, bar.label});
+        return marks;
+    }
     if (a.scaling == LogScaling || a.scaling == FullFitScaling) {
         // Labels only where the chart draws tick lines, each over its line.
         if (!a.ticks)
@@ -91,6 +96,9 @@ void FrequencyScale::paintEvent(QPaintEvent*)
     // others where there is room left.
     enum Rank { solid, note, dotted };
     const auto rank = [](const ScaleMark& m) { return m.major ? solid : m.note.isEmpty() ? dotted : note; };
+    // A view of octave bands keeps every band's label, the thirds' only where there is room.
+    const bool keepAll = !m_painted.bands.empty() &&
+                         std::all_of(m_painted.bands.begin(), m_painted.bands.end(), [](const BandBar& b) { return b.octave; });
     std::vector<std::pair<int, int>> taken;
     for (Rank turn : {solid, note, dotted}) {
         for (const ScaleMark& m : marks) {
@@ -106,7 +114,7 @@ void FrequencyScale::paintEvent(QPaintEvent*)
             const bool free = std::none_of(taken.begin(), taken.end(), [&](const auto& t) {
                 return left < t.second + 6 && left + w + 6 > t.first;
             });
-            if (!free)
+            if (!free && !keepAll)
                 continue;
             taken.emplace_back(left, left + w);
             p.drawText(QRect(left, 3, w, height() - 3), Qt::AlignHCenter | Qt::AlignVCenter, text);
