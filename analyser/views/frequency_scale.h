@@ -53,6 +53,17 @@ QString scaleText(double hertz);
 // What a mark is labelled with: its note, else its frequency.
 QString markText(const ScaleMark& mark);
 
+struct PlacedLabel {
+    QString text;
+    int left;  // logical pixels
+    int width;
+};
+// The labels drawn across `width` logical pixels, each `advance` wide,
+// about its mark's device column (`ratio` device pixels a logical one):
+// ranked labels first, the rest only where they keep clear of those placed.
+std::vector<PlacedLabel> placeLabels(const std::vector<ScaleMark>& marks, const FrequencyAxis& axis,
+                                     const std::function<int(const QString&)>& advance, double ratio, int width);
+
 class FrequencyScale final : public QWidget {
 public:
     FrequencyScale(std::function<FrequencyAxis()> axis, QWidget* parent);

@@ -270,6 +270,23 @@ private slots:
             QVERIFY2(std::any_of(all.begin(), all.end(), [&](const OctaveBand& b) { return b.label == markText(m); }),
                      qPrintable(markText(m)));
 
+        // Drawn 7 pixels a character: every octave band keeps its label; thirds
+        // are labelled only clear of each other, the octave series first, so
+        // "1k" is among them where the octaves below leave it room.
+        const auto advance = [](const QString& text) { return 7 * int(text.size()); };
+        const std::vector<PlacedLabel> placed =
+            placeLabels(marks, w.extras.frequencyScale()->axis(), advance, 1.0, w.window->chart().xmax());
+        if (*bands == BandFraction::octave || scaling == LogScaling)
+            QVERIFY(std::any_of(placed.begin(), placed.end(), [](const PlacedLabel& p) { return p.text == "1k"; }));
+        if (*bands == BandFraction::octave)
+            QCOMPARE(placed.size(), marks.size());
+        else
+            for (size_t i = 0; i < placed.size(); ++i)
+                for (size_t j = i + 1; j < placed.size(); ++j)
+                    QVERIFY2(placed[i].left + placed[i].width <= placed[j].left ||
+                                 placed[j].left + placed[j].width <= placed[i].left,
+                             qPrintable(placed[i].text + " over " + placed[j].text));
+
         w.window->crossHairMoved((first + last) / 2);
         const QRegularExpressionMatch read =
             QRegularExpression("^(\\S+) band (-?\\d+\\.\\d)dB$").match(w.window->Label5->text());
