@@ -33,6 +33,7 @@ namespace vellarin {
 class ComponentSite;
 class ChartTrace;
 class FrameExtras;
+class BandNotation;
 class LevelNotation;
 
 // A zero-filled block of `bytes` bytes, or null when there is no memory.
@@ -99,6 +100,10 @@ public:
     // The window does not own it.
     void setLevelNotation(const LevelNotation* notation) { m_levelNotation = notation; }
     const LevelNotation* levelNotation() const { return m_levelNotation; }
+    // The bands the chart shows, which the cross-hair then names; none for
+    // the spectrum. The window does not own it.
+    void setBandNotation(const BandNotation* notation) { m_bandNotation = notation; }
+    const BandNotation* bandNotation() const { return m_bandNotation; }
 
     // The chart's and the waterfall's events: the pointer readouts in Label5
     // and the level window the chart's zoom sets.
@@ -185,6 +190,7 @@ private:
     ChartTrace* m_chartTrace = nullptr;
     FrameExtras* m_frameExtras = nullptr;
     const LevelNotation* m_levelNotation = nullptr;
+    const BandNotation* m_bandNotation = nullptr;
     layout::Strips m_strips;
     layout::StripLayout m_stripLayout;
 

@@ -1,6 +1,7 @@
 // The pointer readouts in Label5 and the level window the chart's zoom sets:
 // handlers of the chart's and the waterfall's events, reading the form state
 // as it is at each event, so after Stop they describe the last frame.
+#include "band_notation.h"
 #include "component_site.h"
 #include "form1.h"
 #include "readouts.h"
@@ -46,6 +47,14 @@ void Form1::crossHairMoved(int32_t offset)
     const int32_t column = std::min(x, m_chart.xmax() - 1);
     const int32_t bin = chartColumnBin(scalingView(), column, s.ChartLogMap, s.ChartFitMap);
     const double hertz = static_cast<double>(bin) * sampleRate() / s.FFTSize;
+    if (const auto band = m_bandNotation ? m_bandNotation->bandOf(bin) : std::nullopt) {
+        // The bar's level: an unresolved band's hatched bar leaves every other bin out.
+        int32_t level = NoData;
+        for (int32_t k = band->firstBin; k <= band->lastBin; ++k)
+            level = std::max(level, levelOf(s, k));
+        Label5->setText(bandCaption(band->label, band->centre, level, m_levelNotation));
+        return;
+    }
     Label5->setText(crossHairCaption(hertz, levelOf(s, bin), m_levelNotation));
 }
 

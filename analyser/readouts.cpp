@@ -89,6 +89,13 @@ QString crossHairCaption(double hertz, int32_t level, const LevelNotation* notat
            notation->unitText();
 }
 
+QString bandCaption(const QString& label, double centre, int32_t level, const LevelNotation* notation)
+{
+    const double decibels = levelDecibels(level);
+    return label + QStringLiteral(" band ") + fixed(notation ? notation->fromDesign(decibels, centre) : decibels, 1) +
+           (notation ? notation->unitText() : QStringLiteral("dB"));
+}
+
 QString waterfallCaption(double hertz, int32_t direction)
 {
     return fixed(hertz, runsAlongHeight(direction) ? 2 : 1) + QStringLiteral("Hz");

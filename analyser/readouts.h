@@ -49,6 +49,9 @@ bool runsAlongHeight(int32_t direction);
 // "43.1Hz 90.31dB": the level in decibels of the amplitude it stands for;
 // in another unit, the same with that unit's number and name ("0.00dBFS").
 QString crossHairCaption(double hertz, int32_t level, const LevelNotation* notation = nullptr);
+// "1k band 63.2dB": a band by its nominal label and the level of its bar,
+// in `notation`'s unit as the cross-hair's, of a tone at the band's centre.
+QString bandCaption(const QString& label, double centre, int32_t level, const LevelNotation* notation = nullptr);
 // "3230.0Hz"; two decimals in the directions along the picture's height.
 QString waterfallCaption(double hertz, int32_t direction);
 

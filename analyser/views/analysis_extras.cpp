@@ -6,6 +6,7 @@
 #include "frequency_scaling.h"
 #include "level_ruler.h"
 #include "reading_menu.h"
+#include "readouts.h"
 #include "measurement_extras.h"
 
 #include <QActionGroup>
@@ -33,9 +34,16 @@ AnalysisExtras::AnalysisExtras(Form1& window, QMenu& menu, QSettings* remembered
             const AnalyserState& s = m_window.state();
             const AnalysisSettings& settings = m_window.settings().value();
             const double rate = settings.sampleRate();
-            return FrequencyAxis{s.FreqScaling, s.FFTSize, rate, m_window.HScroll1->value(), m_window.chart().xmax(),
-                                 axisTicks(s.FreqScaling, rate, settings.fftSizeText, settings.rateText,
-                                           settings.noteGrid)};
+            FrequencyAxis axis{s.FreqScaling, s.FFTSize, rate, m_window.HScroll1->value(), m_window.chart().xmax(),
+                               axisTicks(s.FreqScaling, rate, settings.fftSizeText, settings.rateText, settings.noteGrid),
+                               {}};
+            if (m_measurement) {
+                const ScalingView view{s.FreqScaling, m_window.HScroll1->value(), s.FFTSize / 2};
+                axis.bands = m_measurement->bandBars(
+                    [&](int32_t column) { return chartColumnBin(view, column, s.ChartLogMap, s.ChartFitMap); },
+                    axis.columns);
+            }
+            return axis;
         },
         &window);
     m_ruler = new LevelRuler(

@@ -30,6 +30,11 @@ std::vector<ScaleMark> frequencyMarks(const FrequencyAxis& a)
     // A typed rate may be anything; one without a finite value has no scale.
     if (a.columns <= 0 || a.fftSize <= 0 || !(a.sampleRate > 0) || !std::isfinite(a.sampleRate))
         return marks;
+    if (!a.bands.empty()) {
+        for (const BandBar& bar : a.bands)
+            marks.push_back({(bar.firstColumn + bar.lastColumn) / 2, bar.nominal, bar.octave, bar.label});
+        return marks;
+    }
     if (a.scaling == LogScaling || a.scaling == FullFitScaling) {
         // Labels only where the chart draws tick lines, each over its line.
         if (!a.ticks)
@@ -65,6 +70,37 @@ QString scaleText(double hertz)
 
 QString markText(const ScaleMark& mark) { return mark.note.isEmpty() ? scaleText(mark.hertz) : mark.note; }
 
+std::vector<PlacedLabel> placeLabels(const std::vector<ScaleMark>& marks, const FrequencyAxis& axis,
+                                     const std::function<int(const QString&)>& advance, double ratio, int width)
+{
+    // Solid ticks are labelled first, then the notes of the octave grid (or
+    // the octave series among third-octave bands); the others where there is
+    // room left.
+    enum Rank { solid, note, dotted };
+    const auto rank = [](const ScaleMark& m) { return m.major ? solid : m.note.isEmpty() ? dotted : note; };
+    // A view of octave bands keeps every band's label.
+    const bool keepAll = !axis.bands.empty() &&
+                         std::all_of(axis.bands.begin(), axis.bands.end(), [](const BandBar& b) { return b.octave; });
+    std::vector<PlacedLabel> placed;
+    for (Rank turn : {solid, note, dotted}) {
+        for (const ScaleMark& m : marks) {
+            if (rank(m) != turn)
+                continue;
+            // Laid out in logical pixels about the mark's device column.
+            const double x = m.column / ratio;
+            const QString text = markText(m);
+            const int w = advance(text);
+            const int left = std::clamp(int(std::floor(x)) - w / 2, 0, std::max(0, width - w));
+            const bool free = std::none_of(placed.begin(), placed.end(), [&](const PlacedLabel& t) {
+                return left < t.left + t.width + 6 && left + w + 6 > t.left;
+            });
+            if (free || keepAll)
+                placed.push_back({text, left, w});
+        }
+    }
+    return placed;
+}
+
 FrequencyScale::FrequencyScale(std::function<FrequencyAxis()> axis, QWidget* parent)
     : QWidget(parent), m_axis(std::move(axis))
 {
@@ -87,31 +123,12 @@ void FrequencyScale::paintEvent(QPaintEvent*)
     // The chart counts its columns in device pixels.
     const qreal ratio = devicePixelRatioF();
     const std::vector<ScaleMark> marks = frequencyMarks(m_painted);
-    // Solid ticks are labelled first, then the notes of the octave grid; the
-    // others where there is room left.
-    enum Rank { solid, note, dotted };
-    const auto rank = [](const ScaleMark& m) { return m.major ? solid : m.note.isEmpty() ? dotted : note; };
-    std::vector<std::pair<int, int>> taken;
-    for (Rank turn : {solid, note, dotted}) {
-        for (const ScaleMark& m : marks) {
-            if (rank(m) != turn)
-                continue;
-            // The tick fills the device column of the chart's tick line;
-            // the label is laid out in logical pixels about it.
-            const double x = m.column / ratio;
-            p.fillRect(QRectF(x, 0, 1 / ratio, turn == dotted ? 2 : 4), ink);
-            const QString text = markText(m);
-            const int w = metrics.horizontalAdvance(text);
-            const int left = std::clamp(int(std::floor(x)) - w / 2, 0, std::max(0, width() - w));
-            const bool free = std::none_of(taken.begin(), taken.end(), [&](const auto& t) {
-                return left < t.second + 6 && left + w + 6 > t.first;
-            });
-            if (!free)
-                continue;
-            taken.emplace_back(left, left + w);
-            p.drawText(QRect(left, 3, w, height() - 3), Qt::AlignHCenter | Qt::AlignVCenter, text);
-        }
-    }
+    for (const ScaleMark& m : marks)
+        // The tick fills the device column of the chart's tick line.
+        p.fillRect(QRectF(m.column / ratio, 0, 1 / ratio, m.major || !m.note.isEmpty() ? 4 : 2), ink);
+    const auto advance = [&metrics](const QString& text) { return metrics.horizontalAdvance(text); };
+    for (const PlacedLabel& label : placeLabels(marks, m_painted, advance, ratio, width()))
+        p.drawText(QRect(label.left, 3, label.width, height() - 3), Qt::AlignHCenter | Qt::AlignVCenter, label.text);
 }
 
 }  // namespace vellarin

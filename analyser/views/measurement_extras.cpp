@@ -22,6 +22,7 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace vellarin {
@@ -98,6 +99,7 @@ MeasurementExtras::MeasurementExtras(Form1& window, SpectrumTreatment& treatment
     treatment.onFrameDrawn([this] { frameDrawn(); });
     connect(&window.settings(), &SettingsModel::changed, this, [this](const SettingsChange& change) { follow(change); });
     buildMenu(menu);
+    window.setBandNotation(this);
 
     if (m_remembered) {
         const QSettings& s = *m_remembered;
@@ -120,6 +122,8 @@ MeasurementExtras::~MeasurementExtras()
 {
     // As the other strips: the window's remembered size is the design's.
     m_window.setStrip(m_meter, layout::StripSide::leftOfChart, 0);
+    if (m_window.bandNotation() == this)
+        m_window.setBandNotation(nullptr);
 }
 
 void MeasurementExtras::setQuestions(const Questions& questions)
@@ -318,6 +322,52 @@ bool MeasurementExtras::powerStage(std::span<const double> spectrum, int32_t fft
         power[k] = shown ? level[size_t(b)] * toSquared : 0.0;
     }
     return true;
+}
+
+std::optional<BandUnderBin> MeasurementExtras::bandOf(int32_t bin) const
+{
+    // Tables left from a band view switched off are not shown.
+    if (bin < 0 || !bandsFromKey(m_window.settings().value().bands) || !m_configured || !m_measurement.bandsOn())
+        return std::nullopt;
+    const int b = m_measurement.bandOfBin(size_t(bin));
+    if (b < 0)
+        return std::nullopt;
+    int32_t first = bin;
+    int32_t last = bin;
+    while (first > 0 && m_measurement.bandOfBin(size_t(first - 1)) == b)
+        --first;
+    while (m_measurement.bandOfBin(size_t(last + 1)) == b)
+        ++last;
+    const OctaveBand& band = m_measurement.bands()[size_t(b)];
+    return BandUnderBin{band.label, band.centre, first, last};
+}
+
+std::vector<BandBar> MeasurementExtras::bandBars(const std::function<int32_t(int32_t)>& binOfColumn, int32_t columns) const
+{
+    std::vector<BandBar> bars;
+    if (!bandsFromKey(m_window.settings().value().bands) || !m_configured || !m_measurement.bandsOn())
+        return bars;
+    const auto bands = m_measurement.bands();
+    const bool octaves = bandsFromKey(m_window.settings().value().bands) == BandFraction::octave;
+    int shown = -1;
+    for (int32_t column = 0; column < columns; ++column) {
+        const int32_t bin = binOfColumn(column);
+        const int b = bin < 0 ? -1 : m_measurement.bandOfBin(size_t(bin));
+        if (b < 0) {
+            shown = -1;
+            continue;
+        }
+        if (b == shown) {
+            bars.back().lastColumn = column;
+            continue;
+        }
+        shown = b;
+        const OctaveBand& band = bands[size_t(b)];
+        // Thirds counted from 1 kHz; every third one is also an octave band's centre.
+        const long third = std::lround(10 * std::log10(band.centre / 1000));
+        bars.push_back({band.label, band.nominal, column, column, octaves || third % 3 == 0});
+    }
+    return bars;
 }
 
 void MeasurementExtras::frameDrawn()

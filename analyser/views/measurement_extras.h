@@ -6,8 +6,10 @@
 // correction file. Each choice is remembered, the calibration per input.
 // With none of them chosen the window stays as designed.
 #include "analysis_settings.h"
+#include "band_notation.h"
 #include "calibration.h"
 #include "frame_measurement.h"
+#include "frequency_scale.h"
 #include "window_functions.h"
 
 #include <QObject>
@@ -27,7 +29,7 @@ class LevelMeterStrip;
 class SpectrumTreatment;
 struct MeterFigures;
 
-class MeasurementExtras final : public QObject {
+class MeasurementExtras final : public QObject, public BandNotation {
 public:
     // What the user is asked; each may be replaced (tests answer at once).
     struct Questions {
@@ -71,6 +73,11 @@ public:
     const MicrophoneCorrection& correction() const { return m_correction; }
     // The meter's figures as the strip shows them after the last frame.
     const MeterFigures& meterFigures() const;
+    // The band view's band a bin lies in, for the cross-hair; none without one.
+    std::optional<BandUnderBin> bandOf(int32_t bin) const override;
+    // The band view's bars over `columns` chart columns, each column reading
+    // bin `binOfColumn(column)`; none without a band view.
+    std::vector<BandBar> bandBars(const std::function<int32_t(int32_t)>& binOfColumn, int32_t columns) const;
     // The key the current input's calibration is kept under.
     QString inputKey() const;
 

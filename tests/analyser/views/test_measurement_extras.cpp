@@ -5,14 +5,20 @@
 #include "analysis_extras.h"
 #include "band_export.h"
 #include "component_site.h"
+#include "form1.h"
+#include "frequency_scale.h"
 #include "level_meter_strip.h"
 #include "level_units.h"
 #include "levels.h"
 #include "measurement_extras.h"
+#include "readouts.h"
 #include "test_capture_fixture.h"
 #include "window_extras.h"
 
 #include <QFile>
+#include <QLabel>
+#include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QMenu>
 #include <QSettings>
@@ -210,6 +216,89 @@ private slots:
                      qPrintable(QString("%1 Hz reads %2").arg(at).arg(w.levelAt(at))));
         // An octave band away and more, there is no tone.
         QVERIFY2(w.levelAt(8000) < expected - 30, qPrintable(QString::number(w.levelAt(8000))));
+    }
+
+    void bandLabelAndCrossHair_data()
+    {
+        QTest::addColumn<std::optional<BandFraction>>("bands");
+        QTest::addColumn<int>("scaling");
+        for (const auto& fraction : {std::optional(BandFraction::octave), std::optional(BandFraction::third)})
+            for (const int scaling : {int(LogScaling), int(FullFitScaling)})
+                QTest::addRow("%s %s", *fraction == BandFraction::octave ? "1/1" : "1/3",
+                              scaling == LogScaling ? "log" : "full fit")
+                    << fraction << scaling;
+    }
+
+    // With bands on, the scale strip names the 1 kHz bar under its own
+    // columns, and the cross-hair over it reads the band and the sine's
+    // level; with bands off it reads the bin again.
+    void bandLabelAndCrossHair()
+    {
+        QFETCH(std::optional<BandFraction>, bands);
+        QFETCH(int, scaling);
+        Measured w;
+        w.m().setBands(bands);
+        w.start("44100", "4096");
+        (scaling == LogScaling ? w.window->LogX : w.window->FullFreqX)->click();
+        w.frames(2, sine(1000, 10000));
+        const AnalyserState& s = w.state();
+        QCOMPARE(s.FreqScaling, int16_t(scaling));
+
+        const auto all = w.m().measurement().bands();
+        const auto band = std::find_if(all.begin(), all.end(), [](const OctaveBand& b) { return b.label == "1k"; });
+        QVERIFY(band != all.end());
+        // The bar's columns: those whose bin's centre lies within the band's edges.
+        const ScalingView view{s.FreqScaling, 0, s.FFTSize / 2};
+        int first = -1;
+        int last = -1;
+        for (int c = 0; c < w.window->chart().xmax(); ++c) {
+            const double hz = chartColumnBin(view, c, s.ChartLogMap, s.ChartFitMap) * rate / s.FFTSize;
+            if (hz >= band->lower && hz < band->upper) {
+                first = first < 0 ? c : first;
+                last = c;
+            }
+        }
+        QVERIFY(first >= 0);
+
+        const std::vector<ScaleMark> marks = frequencyMarks(w.extras.frequencyScale()->axis());
+        const auto label = std::find_if(marks.begin(), marks.end(), [](const ScaleMark& m) { return markText(m) == "1k"; });
+        QVERIFY(label != marks.end());
+        QVERIFY2(label->column >= first && label->column <= last,
+                 qPrintable(QString("\"1k\" at column %1, the bar over %2..%3").arg(label->column).arg(first).arg(last)));
+        // No frequency is labelled beside the bands.
+        for (const ScaleMark& m : marks)
+            QVERIFY2(std::any_of(all.begin(), all.end(), [&](const OctaveBand& b) { return b.label == markText(m); }),
+                     qPrintable(markText(m)));
+
+        // Drawn 7 pixels a character: every octave band keeps its label; thirds
+        // are labelled only clear of each other, the octave series first, so
+        // "1k" is among them where the octaves below leave it room.
+        const auto advance = [](const QString& text) { return 7 * int(text.size()); };
+        const std::vector<PlacedLabel> placed =
+            placeLabels(marks, w.extras.frequencyScale()->axis(), advance, 1.0, w.window->chart().xmax());
+        if (*bands == BandFraction::octave || scaling == LogScaling)
+            QVERIFY(std::any_of(placed.begin(), placed.end(), [](const PlacedLabel& p) { return p.text == "1k"; }));
+        if (*bands == BandFraction::octave)
+            QCOMPARE(placed.size(), marks.size());
+        else
+            for (size_t i = 0; i < placed.size(); ++i)
+                for (size_t j = i + 1; j < placed.size(); ++j)
+                    QVERIFY2(placed[i].left + placed[i].width <= placed[j].left ||
+                                 placed[j].left + placed[j].width <= placed[i].left,
+                             qPrintable(placed[i].text + " over " + placed[j].text));
+
+        w.window->crossHairMoved((first + last) / 2);
+        const QRegularExpressionMatch read =
+            QRegularExpression("^(\\S+) band (-?\\d+\\.\\d)dB$").match(w.window->Label5->text());
+        QVERIFY2(read.hasMatch(), qPrintable(w.window->Label5->text()));
+        QCOMPARE(read.captured(1), QString("1k"));
+        QVERIFY2(std::fabs(read.captured(2).toDouble() - 20 * std::log10(10000.0)) <= 0.1, qPrintable(read.captured(2)));
+
+        w.m().setBands(std::nullopt);
+        w.window->crossHairMoved((first + last) / 2);
+        QVERIFY2(QRegularExpression("^\\d+\\.\\dHz -?\\d+\\.\\d\\ddB$").match(w.window->Label5->text()).hasMatch(),
+                 qPrintable(w.window->Label5->text()));
+        QVERIFY(w.extras.frequencyScale()->axis().bands.empty());
     }
 
     void meter_data()
