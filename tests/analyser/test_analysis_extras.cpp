@@ -443,6 +443,8 @@ private slots:
         QFETCH(QString, unitText);
         Analysed w;
         w.extras.setWindowFunction(function);
+        // The input first: a calibration belongs to the input it was made on.
+        w.window->List1->setEditText("0 (default)");
         w.window->settings().edit([&](AnalysisSettings& s) {
             s.levelUnit = unit;
             if (!std::isnan(splOffset))

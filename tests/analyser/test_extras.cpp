@@ -489,6 +489,8 @@ private slots:
             return path("unit.csv");
         });
         AnalysisExtras analysis(*w.window, *extras.menu());
+        // The input first: a calibration belongs to the input it was made on.
+        w.window->List1->setEditText("0 (default)");
         if (!std::isnan(splOffset))
             w.window->settings().edit([&](AnalysisSettings& s) { s.splOffset = splOffset; });
         QAction* choice = nullptr;
