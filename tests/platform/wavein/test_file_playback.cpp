@@ -50,6 +50,23 @@ std::vector<Run> runsOf(const std::vector<int16_t>& samples)
     }
     return runs;
 }
+// How much of the file was heard before the first silence of at least `gap`
+// samples once the sound had begun.
+int64_t heardBeforeSilence(const std::vector<int16_t>& samples, int64_t gap)
+{
+    int64_t heard = 0;
+    int64_t silent = 0;
+    for (int16_t v : samples) {
+        if (v != 0) {
+            ++heard;
+            silent = 0;
+        }
+        else if (heard > 0 && ++silent >= gap)
+            break;
+    }
+    return heard;
+}
+
 QString described(const std::vector<Run>& runs)
 {
     QStringList parts;
@@ -161,13 +178,17 @@ private slots:
         QCOMPARE(in.start(h), result::ok);
 
         const auto heardFor = [&](int ms) { return player.position() >= int64_t(ms) * rate / 1000; };
+        int64_t pausedAt = -1;
+        int64_t soughtAt = -1;
         if (pauseAt >= 0) {
             QTRY_VERIFY_WITH_TIMEOUT(heardFor(pauseAt), 5000);
             player.setPaused(true);
+            pausedAt = player.position();
             QTest::qWait(300);
         }
         if (seekAt >= 0) {
             QTRY_VERIFY_WITH_TIMEOUT(heardFor(seekAt), 5000);
+            soughtAt = player.position();
             player.seek(50000);
         }
         if (pauseAt >= 0)
@@ -179,7 +200,8 @@ private slots:
         }
         QTRY_VERIFY_WITH_TIMEOUT(player.ended(), 10000);
         QTest::qWait(300);  // the recorder hears the last of it
-        const std::vector<Run> heard = runsOf(m_server.stopRecording());
+        const std::vector<int16_t> recording = m_server.stopRecording();
+        const std::vector<Run> heard = runsOf(recording);
         QCOMPARE(in.reset(h), result::ok);
         std::vector<int16_t> shown;
         for (const Buffer& b : buffers) {
@@ -201,6 +223,16 @@ private slots:
         // The picture stops where the sound stopped: it showed what was heard.
         QVERIFY2(std::abs(heard.front().count - pictured.front().count) <= inStep,
                  qPrintable(QStringLiteral("heard %1, pictured %2").arg(described(heard), described(pictured))));
+        // A pause is silent at once, and a seek heard at once: what the
+        // output held from before is not played.
+        if (pausedAt >= 0) {
+            const int64_t beforePause = heardBeforeSilence(recording, rate / 5);
+            QVERIFY2(std::abs(beforePause - pausedAt) <= inStep,
+                     qPrintable(QStringLiteral("paused at %1, heard up to %2").arg(pausedAt).arg(beforePause)));
+        }
+        if (soughtAt >= 0)
+            QVERIFY2(std::abs(heard.front().count - soughtAt) <= inStep,
+                     qPrintable(QStringLiteral("sought at %1, heard %2").arg(soughtAt).arg(described(heard))));
     }
 };
 
