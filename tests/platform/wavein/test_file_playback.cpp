@@ -234,6 +234,43 @@ private slots:
             QVERIFY2(std::abs(heard.front().count - soughtAt) <= inStep,
                      qPrintable(QStringLiteral("sought at %1, heard %2").arg(soughtAt).arg(described(heard))));
     }
+
+    // The server dies mid-file: the output is lost, and the file plays on to
+    // the picture by the clock, none of it lost or repeated.
+    void outputGoesAway()
+    {
+        SoundFileError error;
+        FileWaveIn in(SoundFile::open(m_file, {}, error));
+        QString why;
+        auto output = ServerPlayback::open(rate, std::chrono::milliseconds(5000), why);
+        QVERIFY2(output, qPrintable(why));
+        in.transport().listenThrough(output.get());
+        WaveFormat format;
+        format.samplesPerSec = rate;
+        format.avgBytesPerSec = 2 * rate;
+        Handle h = 0;
+        QCOMPARE(in.open(h, 0, format), result::ok);
+        std::deque<Buffer> buffers(40);
+        for (Buffer& b : buffers) {
+            QCOMPARE(in.prepareHeader(h, b.header), result::ok);
+            QCOMPARE(in.addBuffer(h, b.header), result::ok);
+        }
+        QCOMPARE(in.start(h), result::ok);
+        QTRY_VERIFY_WITH_TIMEOUT(in.transport().position() > rate / 2, 5000);
+        m_server.kill();
+        QTRY_VERIFY_WITH_TIMEOUT(output->lost(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(in.transport().ended(), 10000);
+        QCOMPARE(in.reset(h), result::ok);
+        std::vector<int16_t> shown;
+        for (const Buffer& b : buffers) {
+            const auto* s = reinterpret_cast<const int16_t*>(b.memory.data());
+            shown.insert(shown.end(), s, s + b.header.bytesRecorded / 2);
+        }
+        QCOMPARE(in.close(h), result::ok);
+        const std::vector<Run> pictured = runsOf(shown);
+        QVERIFY2(pictured.size() == 1 && pictured.front().from == 0 && pictured.front().count == length,
+                 qPrintable(described(pictured)));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFilePlayback)
