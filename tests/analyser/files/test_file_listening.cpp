@@ -1,7 +1,8 @@
 // Listening to the file being analysed: with a sound server the strip's
 // Listen button plays the whole file to its output while the picture still
 // gets every sample of it in order; with none the button is disabled, says
-// why, and the file is analysed all the same.
+// why, and the file is analysed all the same; a server that dies mid-file
+// is told in the strip, and the analysis goes on to the end.
 #include "file_input.h"
 #include "file_listening.h"
 #include "transport_strip.h"
@@ -65,12 +66,15 @@ private slots:
     void analysedWhetherHeardOrNot_data()
     {
         QTest::addColumn<bool>("server");
-        QTest::newRow("no sound server") << false;
-        QTest::newRow("sound server") << true;
+        QTest::addColumn<bool>("serverDies");  // mid-file
+        QTest::newRow("no sound server") << false << false;
+        QTest::newRow("sound server") << true << false;
+        QTest::newRow("sound server dies") << true << true;
     }
     void analysedWhetherHeardOrNot()
     {
         QFETCH(bool, server);
+        QFETCH(bool, serverDies);
         if (server && !m_noServer.isEmpty())
             QSKIP(qPrintable("no private PulseAudio server can run here: " + m_noServer));
         const QByteArray address = server ? m_server.serverAddress().toLocal8Bit()
@@ -91,6 +95,15 @@ private slots:
         QVERIFY2(strip.note()->isHidden(), qPrintable(strip.note()->text()));
         QVERIFY(w.messages.shown.isEmpty());
 
+        if (serverDies) {
+            QTest::qWait(300);
+            m_server.kill();
+            // Told in the strip, without a box to click away.
+            QTRY_VERIFY_WITH_TIMEOUT(!strip.note()->isHidden(), 5000);
+            QCOMPARE(strip.note()->text(), QStringLiteral("Not heard: the sound output went away"));
+            QVERIFY(!strip.listen()->isChecked());
+            QVERIFY(!w.files.listening()->listening());
+        }
         QTRY_VERIFY_WITH_TIMEOUT(w.form.state().Capturing == False, 10000);
         QVERIFY(w.messages.shown.isEmpty());
 
@@ -102,7 +115,7 @@ private slots:
         QCOMPARE(history.latest(pictured), pictured.size());
         QVERIFY(std::equal(pictured.begin(), pictured.end(), m_samples.begin()));
 
-        if (server) {
+        if (server && !serverDies) {
             QTest::qWait(300);  // the recorder hears the last of it
             std::vector<int16_t> heard = m_server.stopRecording();
             heard.erase(std::remove(heard.begin(), heard.end(), int16_t(0)), heard.end());
