@@ -47,6 +47,8 @@ TransportStrip::TransportStrip(QWidget* parent) : QWidget(parent)
     m_listen->setText(QStringLiteral("Listen"));
     m_listen->setCheckable(true);
     m_note = new QLabel(this);
+    // A long reason is clipped here, whole in its tooltip: the window keeps its width.
+    m_note->setMaximumWidth(m_note->fontMetrics().averageCharWidth() * 32);
     m_note->hide();
     row->addWidget(m_play);
     row->addWidget(m_name);
