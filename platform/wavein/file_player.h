@@ -52,8 +52,8 @@ public:
     // The frame the next sample comes to the picture from, as of the
     // player's last step.
     int64_t position() const { return m_position.load(std::memory_order_acquire); }
-    // The end of the file was reached without looping: nothing more comes
-    // until a seek.
+    // The end of the file was reached without looping (and, while listening,
+    // heard): nothing more comes until a seek.
     bool ended() const { return m_ended.load(std::memory_order_acquire); }
 
     // Heard through `sink` from now on, or, with null, no longer; the sink
