@@ -152,13 +152,14 @@ private slots:
         QFETCH(QList<qint64>, starts);
         QFETCH(qint64, total);
 
+        // The output outlives the player that plays into it.
+        QString why;
+        auto output = ServerPlayback::open(rate, std::chrono::milliseconds(5000), why);
+        QVERIFY2(output, qPrintable(why));
         SoundFileError error;
         auto sound = SoundFile::open(m_file, {}, error);
         QVERIFY2(sound, qPrintable(error.message()));
         FileWaveIn in(std::move(sound));
-        QString why;
-        auto output = ServerPlayback::open(rate, std::chrono::milliseconds(5000), why);
-        QVERIFY2(output, qPrintable(why));
         FilePlayer& player = in.transport();
         player.listenThrough(output.get());
         player.setLooping(loopOnce);
@@ -239,11 +240,11 @@ private slots:
     // the picture by the clock, none of it lost or repeated.
     void outputGoesAway()
     {
-        SoundFileError error;
-        FileWaveIn in(SoundFile::open(m_file, {}, error));
         QString why;
         auto output = ServerPlayback::open(rate, std::chrono::milliseconds(5000), why);
         QVERIFY2(output, qPrintable(why));
+        SoundFileError error;
+        FileWaveIn in(SoundFile::open(m_file, {}, error));
         in.transport().listenThrough(output.get());
         WaveFormat format;
         format.samplesPerSec = rate;
