@@ -218,6 +218,21 @@ private slots:
         QVERIFY2(w.levelAt(8000) < expected - 30, qPrintable(QString::number(w.levelAt(8000))));
     }
 
+    // A band the frame cannot resolve stands hatched: at N = 1024 with Hann,
+    // the 400 Hz third spans bins 9 and 10 (less than twice the window's
+    // noise bandwidth); its even bin shows the band, the odd one nothing.
+    void unresolvedBandHatched()
+    {
+        Measured w;
+        window(w).settings().edit([](AnalysisSettings& s) { s.windowFunction = QStringLiteral("hann"); });
+        w.m().setBands(BandFraction::third);
+        w.start("44100", "1024");
+        w.frames(2, sine(400, 10000));
+        const double shown = levelDecibels(w.state().BinLevel[10]), left = levelDecibels(w.state().BinLevel[9]);
+        QVERIFY2(std::fabs(shown - 20 * std::log10(10000.0)) <= 1.0, qPrintable(QString::number(shown)));
+        QVERIFY2(left < shown - 30, qPrintable(QString("%1 beside %2").arg(left).arg(shown)));
+    }
+
     void bandLabelAndCrossHair_data()
     {
         QTest::addColumn<std::optional<BandFraction>>("bands");
