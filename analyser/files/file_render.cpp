@@ -141,6 +141,13 @@ RenderedFile renderFile(const QString& path, const RenderOptions& options, const
     const std::vector<RowBins> rows = rowBins(plot.height(), binHz, half, out.lowestHz, out.highestHz, options.logarithmic);
 
     out.image = QImage(options.size, QImage::Format_RGB32);
+    if (out.image.isNull()) {
+        out.error = QStringLiteral("%1: no memory for a picture of %2 x %3")
+                        .arg(path)
+                        .arg(options.size.width())
+                        .arg(options.size.height());
+        return out;
+    }
     // The frame leaves the plot alone, so it can go first.
     drawRenderFrame(out, options, QFileInfo(path).fileName());
     auto* const plotOrigin = reinterpret_cast<QRgb*>(out.image.scanLine(plot.top())) + plot.left();
