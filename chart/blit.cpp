@@ -62,30 +62,25 @@ void andSurfaces(QImage& target, const QImage& a, const QImage& b)
         t[i] = x[i] & y[i];
 }
 
-void andSurfacesInto(QImage& target, QImage& copy, const QImage& a, const QImage& b, const QRect& area)
+void andSurfacesInto(QImage& target, const QImage& a, const QImage& b, const QRect& area)
 {
-    if (!sameShape(target, copy) || !sameShape(target, a) || !sameShape(target, b))
+    if (!sameShape(target, a) || !sameShape(target, b))
         return;
     const QRect r = area & target.rect();
     const qsizetype stride = target.bytesPerLine() / 4;
     uint32_t* const targetPixels = pixels(target);
-    uint32_t* const copyPixels = pixels(copy);
     const uint32_t* const aPixels = pixels(a);
     const uint32_t* const bPixels = pixels(b);
     for (int y = r.top(); y <= r.bottom(); ++y) {
         const qsizetype start = y * stride + r.left();
         uint32_t* t = targetPixels + start;
-        uint32_t* c = copyPixels + start;
         const uint32_t* x = aPixels + start;
         const uint32_t* z = bPixels + start;
         qsizetype i = 0;
-        for (; i + blockPixels <= r.width(); i += blockPixels) {
-            const Block v = load(x + i) & load(z + i);
-            store(t + i, v);
-            store(c + i, v);
-        }
+        for (; i + blockPixels <= r.width(); i += blockPixels)
+            store(t + i, load(x + i) & load(z + i));
         for (; i < r.width(); ++i)
-            t[i] = c[i] = x[i] & z[i];
+            t[i] = x[i] & z[i];
     }
 }
 

@@ -13,8 +13,8 @@ void fillPixels(uint32_t* target, qsizetype count, uint32_t colour);
 void copySurface(QImage& target, const QImage& source);
 // target = a AND b, every colour byte.
 void andSurfaces(QImage& target, const QImage& a, const QImage& b);
-// Both targets = a AND b inside `area`, clipped to the surfaces.
-void andSurfacesInto(QImage& target, QImage& copy, const QImage& a, const QImage& b, const QRect& area);
+// target = a AND b inside `area`, clipped to the surfaces.
+void andSurfacesInto(QImage& target, const QImage& a, const QImage& b, const QRect& area);
 // Moves every row `by` pixels to the left; the columns freed on the right keep
 // their old pixels for the caller to clear.
 void shiftLeft(QImage& surface, int by);

@@ -37,7 +37,7 @@ QImage newSurface(int width, int height)
 bool ChartPicture::resize(int width, int height)
 {
     // The old surfaces go only once all the new ones are had.
-    QImage surfaces[4];
+    QImage surfaces[3];
     for (QImage& surface : surfaces)
         if (surface = newSurface(width, height); surface.isNull())
             return false;
@@ -51,7 +51,8 @@ bool ChartPicture::resize(int width, int height)
     DisplayImage = std::move(surfaces[0]);
     TraceLayer = std::move(surfaces[1]);
     GridOverlay = std::move(surfaces[2]);
-    m_window = std::move(surfaces[3]);
+    m_shown = &DisplayImage;
+    m_figured = {};
     m_ink = std::move(ink);
     m_stale = std::move(stale);
     return true;
@@ -212,7 +213,7 @@ void ChartPicture::composeOnWindow()
         const int last = std::min(first + band - 1, m_stale.width() - 1);
         QRect rows;
         forEachStrip(m_stale, first, last, [this, &rows](const QRect& part) {
-            andSurfacesInto(DisplayImage, m_window, TraceLayer, GridOverlay, part);
+            andSurfacesInto(DisplayImage, TraceLayer, GridOverlay, part);
             rows |= part;
         });
         if (rows.isEmpty())
@@ -234,12 +235,25 @@ void ChartPicture::composeOnWindow()
 
 void ChartPicture::showOnWindow(const QImage& picture)
 {
-    copySurface(m_window, picture);
-    // A redraw under a shown figure keeps the figure on top, so that its
-    // removal later gives back the new picture and leaves no trace.
-    invertFigure(m_window, m_figure);
+    m_shown = &picture;
+    // A redraw under a shown figure keeps the figure on top, and its removal
+    // later gives back the new picture.
+    if (figureShown() && !takeFigureCopy())
+        m_figure = {};
     if (windowChanged)
         windowChanged();
+}
+
+bool ChartPicture::takeFigureCopy()
+{
+    if (m_figured.size() != m_shown->size() || m_figured.format() != m_shown->format()) {
+        m_figured = newSurface(m_shown->width(), m_shown->height());
+        if (m_figured.isNull())
+            return false;
+    }
+    copySurface(m_figured, *m_shown);
+    invertFigure(m_figured, m_figure);
+    return true;
 }
 
 void ChartPicture::announce(const QRegion& part)
@@ -261,9 +275,15 @@ QRegion ChartPicture::figureRegion() const
 void ChartPicture::showFigure(const Figure& figure)
 {
     QRegion changed = figureRegion();
-    invertFigure(m_window, m_figure);
-    m_figure = figure;
-    invertFigure(m_window, m_figure);
+    if (figureShown()) {
+        invertFigure(m_figured, m_figure);
+        m_figure = figure;
+        invertFigure(m_figured, m_figure);
+    } else if (!figure.isEmpty()) {
+        m_figure = figure;
+        if (!hasSurfaces() || !takeFigureCopy())
+            m_figure = {};
+    }
     changed += figureRegion();
     announce(changed);
 }
@@ -271,9 +291,9 @@ void ChartPicture::showFigure(const Figure& figure)
 void ChartPicture::removeFigure()
 {
     if (!m_figure.isEmpty()) {
-        invertFigure(m_window, m_figure);
         const QRegion changed = figureRegion();
         m_figure = {};
+        m_figured = {};
         announce(changed);
     }
     if (hasSurfaces())
@@ -282,10 +302,10 @@ void ChartPicture::removeFigure()
 
 void ChartPicture::copyToClipboard()
 {
-    if (m_window.isNull() || !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    if (windowImage().isNull() || !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return;
     if (QClipboard* clipboard = QGuiApplication::clipboard())
-        clipboard->setImage(m_window.copy());
+        clipboard->setImage(windowImage().copy());
 }
 
 }  // namespace trazel

@@ -1,7 +1,7 @@
 #pragma once
-// The chart's pixels: the three surfaces it composes its picture from, and the
-// image its window shows. The control decides when to resize, redraw and
-// plot; this class does the drawing.
+// The chart's pixels: the three surfaces it composes its picture from, and
+// which of them its window shows. The control decides when to resize, redraw
+// and plot; this class does the drawing.
 #include "figure.h"
 #include "plot_call.h"
 #include "raster.h"
@@ -17,6 +17,11 @@ namespace trazel {
 
 class ChartPicture {
 public:
+    ChartPicture() = default;
+    // The window shows one of its own surfaces, by address.
+    ChartPicture(const ChartPicture&) = delete;
+    ChartPicture& operator=(const ChartPicture&) = delete;
+
     // Told whenever the window image changed, so the window can be repainted.
     std::function<void()> windowChanged;
     // Told instead, when set, if only this part of the window image changed.
@@ -49,10 +54,11 @@ public:
     // Puts what the window shows on the clipboard; never fails.
     void copyToClipboard();
 
-    // Exactly what the window shows; paint events, the clipboard and the
-    // cross-hair figures all work on this one image.
-    const QImage& windowImage() const { return m_window; }
-    QImage& windowImage() { return m_window; }
+    // Exactly what the window shows; paint events and the clipboard read
+    // this one image. It is the display image itself (or the grid overlay
+    // right after a redraw), and a copy of it only while a figure is shown,
+    // so a plain plot writes its pixels once.
+    const QImage& windowImage() const { return figureShown() ? m_figured : *m_shown; }
 
     QImage DisplayImage;
     QImage TraceLayer;
@@ -67,15 +73,19 @@ private:
     void clearInk(QRgb background);
     void advanceSweep(TrazelState& state, int columns);
     void showOnWindow(const QImage& picture);
-    // DisplayImage = TraceLayer AND GridOverlay, onto the window too, where
-    // either may have changed since the last time.
+    // DisplayImage = TraceLayer AND GridOverlay where either may have
+    // changed since the last time, shown on the window.
     void composeOnWindow();
+    // The figure inverted on a copy of the picture shown; false, with no
+    // figure shown, when there is not the memory for the copy.
+    bool takeFigureCopy();
 
     void announce(const QRegion& part);
     QRegion figureRegion() const;
 
-    QImage m_window;
-    Figure m_figure;  // as inverted on the window; empty when none is shown
+    const QImage* m_shown = &DisplayImage;
+    QImage m_figured;  // the picture shown with the figure inverted on it
+    Figure m_figure;  // as inverted on m_figured; empty when none is shown
     StepExpansion m_expansion;
     // Where TraceLayer may differ from the background colour.
     ColumnSpans m_ink;

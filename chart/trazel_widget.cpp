@@ -21,6 +21,10 @@ TrazelWidget::TrazelWidget(ChartPicture& picture, ChartMouse& mouse, ResizeHandl
     // The window image covers every pixel; nothing underneath needs painting.
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_picture.windowPartChanged = [this](const QRegion& part) {
+        if (devicePixelRatioF() == 1.0) {
+            update(part);
+            return;
+        }
         QRegion logical;
         for (const QRect& r : part)
             logical += logicalRect(r);

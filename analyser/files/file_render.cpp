@@ -2,6 +2,7 @@
 
 #include "components/fourel_binding.h"
 #include "analyser_state.h"
+#include "decode_ahead.h"
 #include "levels.h"
 #include "render_picture.h"
 #include "render_scales.h"
@@ -47,46 +48,50 @@ std::vector<RowBins> rowBins(int rows, double binHz, int32_t half, double lowest
 // never go back: what a frame needs is kept, what lies before it let go.
 class FrameReader {
 public:
-    FrameReader(wavein::SoundFile& file, int32_t n) : m_file(file), m_n(size_t(n)), m_buffer(4 * size_t(n) + 65536) {}
+    FrameReader(DecodeAhead& source, int32_t n) : m_source(source), m_n(size_t(n)), m_buffer(4 * size_t(n) + 65536) {}
 
     // The n samples from `start` on (silence past the end).
     const int16_t* frameAt(int64_t start)
     {
-        if (start > m_bufferStart + int64_t(m_held)) {
-            // Skip ahead by reading through: the file may not seek cheaply.
-            m_bufferStart += int64_t(m_held);
+        if (start >= m_base + int64_t(m_held)) {
+            // Nothing held is wanted: skip ahead by reading through, as the
+            // file may not seek cheaply.
+            m_base += int64_t(m_held);
             m_held = 0;
-            while (m_bufferStart < start) {
-                const auto skip = size_t(std::min<int64_t>(start - m_bufferStart, int64_t(m_buffer.size())));
-                const size_t got = m_file.read(m_buffer.data(), skip);
-                m_bufferStart += int64_t(got);
+            while (m_base < start) {
+                const auto skip = size_t(std::min<int64_t>(start - m_base, int64_t(m_buffer.size())));
+                const size_t got = m_source.read(m_buffer.data(), skip);
+                m_base += int64_t(got);
                 if (got < skip) {
-                    m_bufferStart = start;
+                    m_base = start;
                     break;
                 }
             }
+            m_begin = 0;
+        } else {
+            m_begin = size_t(std::max<int64_t>(start - m_base, 0));
         }
-        const auto drop = size_t(std::clamp<int64_t>(start - m_bufferStart, 0, int64_t(m_held)));
-        if (drop > 0) {
-            std::memmove(m_buffer.data(), m_buffer.data() + drop, (m_held - drop) * sizeof(int16_t));
-            m_held -= drop;
-            m_bufferStart += int64_t(drop);
-        }
-        if (m_held < m_n) {
-            const size_t got = m_file.read(m_buffer.data() + m_held, m_buffer.size() - m_held);
-            m_held += got;
+        if (m_held - m_begin < m_n) {
+            // Keep the frame's part that is held, at the front, and fill up
+            // behind it: a frame start moves the rest only once per refill.
+            std::memmove(m_buffer.data(), m_buffer.data() + m_begin, (m_held - m_begin) * sizeof(int16_t));
+            m_held -= m_begin;
+            m_base += int64_t(m_begin);
+            m_begin = 0;
+            m_held += m_source.read(m_buffer.data() + m_held, m_buffer.size() - m_held);
             if (m_held < m_n)
                 std::fill(m_buffer.begin() + std::ptrdiff_t(m_held), m_buffer.begin() + std::ptrdiff_t(m_n), int16_t(0));
         }
-        return m_buffer.data();
+        return m_buffer.data() + m_begin;
     }
 
 private:
-    wavein::SoundFile& m_file;
+    DecodeAhead& m_source;
     size_t m_n;
     std::vector<int16_t> m_buffer;
-    int64_t m_bufferStart = 0;  // the file frame of m_buffer[0]
-    size_t m_held = 0;
+    int64_t m_base = 0;   // the file frame of m_buffer[0]
+    size_t m_begin = 0;   // where the last frame asked for starts in m_buffer
+    size_t m_held = 0;    // samples in m_buffer
 };
 
 }  // namespace
@@ -115,6 +120,9 @@ RenderedFile renderFile(const QString& path, const RenderOptions& options, const
         out.error = openError.message();
         return out;
     }
+    // Decoding starts at once; loading the FFT component, laying out the
+    // picture and drawing its scales take place meanwhile.
+    DecodeAhead samples(*file);
     FourelBinding fft;
     if (fft.create() != automation::hr::ok) {
         out.error = QStringLiteral("%1: the FFT component could not be created").arg(path);
@@ -133,7 +141,19 @@ RenderedFile renderFile(const QString& path, const RenderOptions& options, const
     const std::vector<RowBins> rows = rowBins(plot.height(), binHz, half, out.lowestHz, out.highestHz, options.logarithmic);
 
     out.image = QImage(options.size, QImage::Format_RGB32);
-    FrameReader reader(*file, n);
+    if (out.image.isNull()) {
+        out.error = QStringLiteral("%1: no memory for a picture of %2 x %3")
+                        .arg(path)
+                        .arg(options.size.width())
+                        .arg(options.size.height());
+        return out;
+    }
+    // The frame leaves the plot alone, so it can go first.
+    drawRenderFrame(out, options, QFileInfo(path).fileName());
+    auto* const plotOrigin = reinterpret_cast<QRgb*>(out.image.scanLine(plot.top())) + plot.left();
+    const auto pixelsPerLine = size_t(out.image.bytesPerLine()) / sizeof(QRgb);
+
+    FrameReader reader(samples, n);
     WindowWeights window;
     window.choose(options.window);
     std::vector<double> fftData(2 * size_t(n) + 2);
@@ -147,6 +167,7 @@ RenderedFile renderFile(const QString& path, const RenderOptions& options, const
     for (int c = 0; c < columns; ++c) {
         if (cancel && cancel->load(std::memory_order_relaxed)) {
             out.image = {};
+            out.labels.clear();
             out.error = QStringLiteral("cancelled");
             return out;
         }
@@ -167,20 +188,19 @@ RenderedFile renderFile(const QString& path, const RenderOptions& options, const
             start += n;
         } while (start + n <= to);
 
-        for (int r = 0; r < plot.height(); ++r) {
+        QRgb* pixel = plotOrigin + c;
+        for (int r = 0; r < plot.height(); ++r, pixel += pixelsPerLine) {
             const RowBins& bins = rows[size_t(r)];
             int16_t level = NoData;
             for (int32_t k = bins.first; k <= bins.last; ++k)
                 level = std::max(level, columnLevels[size_t(k)]);
-            auto* line = reinterpret_cast<QRgb*>(out.image.scanLine(plot.top() + r));
-            line[plot.left() + c] = colours.colourOf(waterfallValue(level, levelWindow));
+            *pixel = colours.colourOf(waterfallValue(level, levelWindow));
         }
         if (progress && c * 100 / columns != reported) {
             reported = c * 100 / columns;
             progress(double(c) / columns);
         }
     }
-    drawRenderFrame(out, options, QFileInfo(path).fileName());
     if (progress)
         progress(1.0);
     return out;

@@ -2,6 +2,8 @@
 
 #include "analyser_state.h"
 #include "file_render.h"
+#include "runtime_folder.h"
+#include "saved_render.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -96,13 +98,13 @@ std::optional<int> runRenderCommand(const QCommandLineParser& parser, const Shar
     // The labels need fonts, which need a GUI application; no window is shown.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    const RuntimeFolderForRun runtimeFolder;
     const QGuiApplication app(argc, argv);
     const RenderedFile rendered = renderFile(file, options);
     if (rendered.image.isNull())
         return refuse(rendered.error, 1);
-    QImageWriter writer(picture);
-    if (!writer.write(rendered.image))
-        return refuse(QStringLiteral("%1: the picture cannot be written (%2)").arg(picture, writer.errorString()), 1);
+    if (const QString failed = saveRender(rendered.image, picture); !failed.isEmpty())
+        return refuse(QStringLiteral("%1: the picture cannot be written (%2)").arg(picture, failed), 1);
     return 0;
 }
 

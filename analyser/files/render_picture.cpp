@@ -39,10 +39,9 @@ void drawRenderFrame(RenderedFile& r, const RenderOptions& options, const QStrin
     const QRect plot = r.layout.plot;
     const QRect bar = r.layout.colourBar;
     QPainter p(&image);
-    // The ground around the plot, which already holds the spectrogram.
+    // Around the plot only, whether the spectrogram is in it yet or not.
     p.setClipRegion(QRegion(image.rect()).subtracted(plot));
     p.fillRect(image.rect(), ground);
-    p.setClipping(false);
 
     QFont font = p.font();
     font.setPixelSize(11);

@@ -6,8 +6,8 @@
 
 namespace vellarin {
 
-// Draws around `rendered.layout.plot`, which already holds the spectrogram,
-// and notes every label in `rendered.labels`.
+// Draws around `rendered.layout.plot` and never in it, before or after the
+// spectrogram goes there, and notes every label in `rendered.labels`.
 void drawRenderFrame(RenderedFile& rendered, const RenderOptions& options, const QString& title);
 
 }  // namespace vellarin

@@ -2,11 +2,11 @@
 
 #include "form1.h"
 #include "message_sink.h"
+#include "saved_render.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QMenu>
 #include <QProgressDialog>
 #include <QTimer>
@@ -111,10 +111,8 @@ void WindowRender::finish()
             m_messages.show(QStringLiteral("Failed to render the sound file!"), result.error);
         return;
     }
-    QImageWriter writer(m_picture, "png");
-    if (!writer.write(result.image))
-        m_messages.show(QStringLiteral("Failed to save the render!"),
-                        QStringLiteral("%1: %2").arg(m_picture, writer.errorString()));
+    if (const QString failed = saveRender(result.image, m_picture, "png"); !failed.isEmpty())
+        m_messages.show(QStringLiteral("Failed to save the render!"), QStringLiteral("%1: %2").arg(m_picture, failed));
 }
 
 }  // namespace vellarin

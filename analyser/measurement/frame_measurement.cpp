@@ -23,7 +23,6 @@ void FrameMeasurement::configure(const MeasurementSetup& setup)
         SplCalibration response{0.0, *setup.correction, {}};
         response.applyPerBin(m_fftSize, m_sampleRate, m_gain);
     }
-    m_power.assign(bins, 0.0);
     m_weighted.assign(bins, 0.0);
 
     m_bandsOn = setup.bands.has_value() && m_fftSize > 0 && m_sampleRate > 0.0;
@@ -34,19 +33,38 @@ void FrameMeasurement::configure(const MeasurementSetup& setup)
         const auto list = m_octaveBands.bands();
         m_bandMeanSquare.assign(list.size(), 0.0);
         const double binHz = m_sampleRate / m_fftSize;
+        m_bandBins.clear();
         for (size_t b = 0; b < list.size(); ++b) {
             const auto first = size_t(std::clamp(std::ceil(list[b].lower / binHz), 0.0, double(bins)));
             const auto end = size_t(std::clamp(std::ceil(list[b].upper / binHz), 0.0, double(bins)));
+            m_bandBins.emplace_back(first, std::max(first, end));
             for (size_t k = first; k < end; ++k)
                 m_bandOfBin[k] = int(b);
         }
     } else {
         m_bandMeanSquare.clear();
+        m_bandBins.clear();
     }
 
     if (m_meter.sampleRate() != m_sampleRate || m_meter.weighting() != setup.weighting ||
         m_meter.timeWeighting() != setup.timeWeighting)
         m_meter.configure(m_sampleRate, setup.weighting, setup.timeWeighting);
+}
+
+void FrameMeasurement::spreadBands(std::span<double> perBin, double factor, bool hatchUnresolved) const
+{
+    std::fill(perBin.begin(), perBin.end(), 0.0);
+    if (!m_bandsOn)
+        return;
+    const auto list = m_octaveBands.bands();
+    for (size_t b = 0; b < m_bandBins.size() && b < list.size(); ++b) {
+        const size_t first = std::min(m_bandBins[b].first, perBin.size());
+        const size_t end = std::min(m_bandBins[b].second, perBin.size());
+        const double level = m_bandMeanSquare[b] * factor;
+        const size_t step = hatchUnresolved && !list[b].resolved ? 2 : 1;
+        for (size_t k = first + (step == 2 && first % 2 ? 1 : 0); k < end; k += step)
+            perBin[k] = level;
+    }
 }
 
 std::span<const OctaveBand> FrameMeasurement::bands() const
@@ -58,11 +76,11 @@ void FrameMeasurement::measure(std::span<const double> spectrum)
 {
     if (m_fftSize <= 0)
         return;
-    const size_t bins = std::min(m_power.size(), spectrum.size() / 2);
-    std::fill(m_power.begin() + ptrdiff_t(bins), m_power.end(), 0.0);
-    binPowers(spectrum, m_fftSize, m_power);
-    for (size_t k = 0; k < m_power.size(); ++k)
-        m_weighted[k] = m_power[k] * m_gain[k];
+    // Bin powers and their weighting in one pass: at N = 16384 a frame's
+    // measuring is mostly memory traffic.
+    const size_t bins = std::min(m_weighted.size(), spectrum.size() / 2);
+    binPowers(spectrum, m_fftSize, m_gain, m_weighted);
+    std::fill(m_weighted.begin() + ptrdiff_t(bins), m_weighted.end(), 0.0);
     if (m_bandsOn)
         m_octaveBands.measure(m_weighted, m_bandMeanSquare);
 }

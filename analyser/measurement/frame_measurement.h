@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace vellarin {
@@ -57,12 +58,15 @@ public:
     // Measures a frame's transform (at least N + 2 values); fewer bins than
     // N/2 + 1 in `spectrum` leave the rest silent.
     void measure(std::span<const double> spectrum);
-    std::span<const double> power() const { return m_power; }
     std::span<const double> weightedPower() const { return m_weighted; }
     std::span<const OctaveBand> bands() const;
     std::span<const double> bandMeanSquare() const { return m_bandMeanSquare; }
     // The band bin `k` lies in (its centre), or -1 outside every band.
     int bandOfBin(size_t k) const { return k < m_bandOfBin.size() ? m_bandOfBin[k] : -1; }
+    // Each bin's band level times `factor`, so the bands stand as bars over
+    // their bins; 0 outside every band and, with `hatchUnresolved`, at every
+    // odd bin of a band the frame cannot resolve.
+    void spreadBands(std::span<double> perBin, double factor, bool hatchUnresolved) const;
 
     void addSamples(std::span<const int16_t> samples) { m_meter.add(samples); }
     MeterReading readMeter() { return m_meter.read(); }
@@ -78,10 +82,11 @@ private:
     OctaveBands m_octaveBands;
     LevelMeter m_meter;
     std::vector<double> m_gain;
-    std::vector<double> m_power;
     std::vector<double> m_weighted;
     std::vector<double> m_bandMeanSquare;
     std::vector<int> m_bandOfBin;
+    // Bins first..end of each band, by their centres.
+    std::vector<std::pair<size_t, size_t>> m_bandBins;
 };
 
 }  // namespace vellarin

@@ -51,15 +51,14 @@ void LevelMeter::add(std::span<const int16_t> samples)
     double sum = 0.0;
     double peak = m_peak;
     int inputPeak = 0;
-    for (const int16_t s : samples) {
+    m_filter.filter(samples, [&](int16_t s, double y) {
         inputPeak = std::max(inputPeak, std::abs(int(s)));
-        const double y = m_filter.process(double(s));
         const double yy = y * y;
         sum += yy;
         peak = std::max(peak, std::fabs(y));
         meanSquare = keep * meanSquare + take * yy;
         maxMeanSquare = std::max(maxMeanSquare, meanSquare);
-    }
+    });
     m_meanSquare = meanSquare;
     m_maxMeanSquare = maxMeanSquare;
     m_sum += sum;

@@ -106,8 +106,19 @@ void OctaveBands::sum(std::span<const double> power, Gain gain, std::span<double
         }
         double total = s.firstShare * power[s.first] * gain(s.first);
         if (s.last > s.first) {
-            for (uint32_t k = s.first + 1; k < s.last; ++k)
-                total += power[k] * gain(k);
+            // Four running sums, so that the adds of a wide band overlap
+            // instead of waiting on each other.
+            double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+            uint32_t k = s.first + 1;
+            for (; k + 4 <= s.last; k += 4) {
+                s0 += power[k] * gain(k);
+                s1 += power[k + 1] * gain(k + 1);
+                s2 += power[k + 2] * gain(k + 2);
+                s3 += power[k + 3] * gain(k + 3);
+            }
+            for (; k < s.last; ++k)
+                s0 += power[k] * gain(k);
+            total += (s0 + s1) + (s2 + s3);
             total += s.lastShare * power[s.last] * gain(s.last);
         }
         meanSquare[i] = total * perBandwidth;

@@ -12,6 +12,10 @@ namespace vellarin {
 // power(k) = (2 |X(k)| / N)^2 / 2, the mean square of a sine that peaks on
 // bin k. `power` holds N/2 + 1 values.
 void binPowers(std::span<const double> spectrum, int32_t fftSize, std::span<double> power);
+// The same, each bin's power times its `gain` (at least as many values as
+// bins written), in the one pass.
+void binPowers(std::span<const double> spectrum, int32_t fftSize, std::span<const double> gain,
+               std::span<double> power);
 
 // N sum(w^2) / (sum w)^2, in bins: 1 for the rectangular window, 1.5 for
 // Hann. A tone's power spreads over this many bins, and so does a bin's

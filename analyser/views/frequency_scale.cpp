@@ -78,23 +78,28 @@ std::vector<PlacedLabel> placeLabels(const std::vector<ScaleMark>& marks, const 
     // room left.
     enum Rank { solid, note, dotted };
     const auto rank = [](const ScaleMark& m) { return m.major ? solid : m.note.isEmpty() ? dotted : note; };
-    // A view of octave bands keeps every band's label.
-    const bool keepAll = !axis.bands.empty() &&
-                         std::all_of(axis.bands.begin(), axis.bands.end(), [](const BandBar& b) { return b.octave; });
+    // Over bands the higher ones are labelled first: a band's bar is never
+    // narrower than the one below it, and where low bars crowd (full fit)
+    // the label of a wide bar is worth more than one squeezed beside it.
+    std::vector<const ScaleMark*> order;
+    for (const ScaleMark& m : marks)
+        order.push_back(&m);
+    if (!axis.bands.empty())
+        std::reverse(order.begin(), order.end());
     std::vector<PlacedLabel> placed;
     for (Rank turn : {solid, note, dotted}) {
-        for (const ScaleMark& m : marks) {
-            if (rank(m) != turn)
+        for (const ScaleMark* m : order) {
+            if (rank(*m) != turn)
                 continue;
             // Laid out in logical pixels about the mark's device column.
-            const double x = m.column / ratio;
-            const QString text = markText(m);
+            const double x = m->column / ratio;
+            const QString text = markText(*m);
             const int w = advance(text);
             const int left = std::clamp(int(std::floor(x)) - w / 2, 0, std::max(0, width - w));
             const bool free = std::none_of(placed.begin(), placed.end(), [&](const PlacedLabel& t) {
                 return left < t.left + t.width + 6 && left + w + 6 > t.left;
             });
-            if (free || keepAll)
+            if (free)
                 placed.push_back({text, left, w});
         }
     }

@@ -314,13 +314,7 @@ bool MeasurementExtras::powerStage(std::span<const double> spectrum, int32_t fft
     // Each bin shows its band's level, so the bands stand as bars over their
     // columns; a band the frame cannot resolve is drawn hatched, every
     // other bin left out.
-    const auto bands = m_measurement.bands();
-    const auto level = m_measurement.bandMeanSquare();
-    for (size_t k = 0; k < bins; ++k) {
-        const int b = m_measurement.bandOfBin(k);
-        const bool shown = b >= 0 && (bands[size_t(b)].resolved || k % 2 == 0);
-        power[k] = shown ? level[size_t(b)] * toSquared : 0.0;
-    }
+    m_measurement.spreadBands(power.first(bins), toSquared, true);
     return true;
 }
 

@@ -131,7 +131,8 @@ int main(int argc, char* argv[])
                         {"cycle", "seconds between changes of scaling and direction", "s"},
                         {"frames", "print the frames drawn so far each second"},
                         {"readouts", "show the peak and pitch readout"},
-                        {"measuring", "A weighting, third-octave bands and the level meter on"}});
+                        {"measuring", "A weighting, third-octave bands and the level meter on"},
+                        {"floor-view", "the waterfall flat, newest line on top, as the floor skeleton draws it"}});
     options.process(app);
 
     const QString backend = options.value("backend");
@@ -181,6 +182,11 @@ int main(int argc, char* argv[])
     window.Command1->click();
     if (window.state().Capturing != True)
         return 3;
+    // The controls of the waterfall take clicks only while capturing.
+    if (options.isSet("floor-view")) {
+        clickTo(window.Check1, false);
+        window.Option5->click();
+    }
     std::printf("capturing\n");
     // Where the chart and the waterfall lie in the window, for the floor skeleton.
     for (const auto& [name, widget] : {std::pair<const char*, QWidget*>{"chart", window.chart().widget()},

@@ -90,11 +90,7 @@ void frameMeasurement(benchmark::State& state)
     std::vector<double> shown(size_t(n) / 2 + 1);
     for (auto _ : state) {
         measurement.measure(frame.spectrum);
-        const auto levels = measurement.bandMeanSquare();
-        for (size_t k = 0; k < shown.size(); ++k) {
-            const int b = measurement.bandOfBin(k);
-            shown[k] = b >= 0 ? levels[size_t(b)] : 0.0;
-        }
+        measurement.spreadBands(shown, 1.0, true);
         measurement.addSamples(frame.samples);
         benchmark::DoNotOptimize(measurement.readMeter());
         benchmark::DoNotOptimize(shown.data());

@@ -1,9 +1,11 @@
 // One tick of the main loop with a frame to draw: the ring, the FFT through
 // the component, the levels, the lines, ChartEx and AddLine, on a chart of
 // 1920 columns, for each FFT size and scaling, with a window function and
-// averaging, and with the peak and pitch readouts. Also counts what a tick
-// allocates.
+// averaging, with the peak and pitch readouts, and with the measuring (bands,
+// weighting, meter). Also counts what a tick allocates.
+#include "analysis_extras.h"
 #include "counting_allocator.h"
+#include "measurement_extras.h"
 #include "frame_readouts.h"
 #include "sample_history.h"
 #include "spectrum_treatment.h"
@@ -14,12 +16,14 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QMenu>
 #include <QRadioButton>
 #include <QToolButton>
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <memory>
 #include <numbers>
 
 BENCH_DEFINE_COUNTING_ALLOCATOR
@@ -60,34 +64,27 @@ void treat(SpectrumTreatment& treatment, int64_t analysis)
     treatment.setAveraging(analysis >= 2 ? Averaging::fast : Averaging::off);
 }
 
-void tickWith(benchmark::State& state, int64_t analysis, bool readouts = false)
+// The window on a scripted device, its chart 1920 columns wide; null, with
+// the benchmark skipped, when the chart cannot be that wide.
+std::unique_ptr<Form1> benchWindow(benchmark::State& state, wavein::ScriptedWaveIn& device, SilentMessages& messages)
 {
-    const auto fftSize = int32_t(state.range(0));
-    const char* scalings[] = {"StandardX", "LogX", "FullFreqX"};
-    const char* scaling = scalings[state.range(1)];
-
-    wavein::ScriptedWaveIn device;
-    SilentMessages messages;
-    Form1 window({device, messages});
-    window.show();
+    auto window = std::make_unique<Form1>(Form1Services{device, messages});
+    window->show();
     // The chart takes the window's extra width: grow the window until it has 1920 columns.
-    window.resize(window.width() + chartColumns - window.chart().xmax(), 1000);
+    window->resize(window->width() + chartColumns - window->chart().xmax(), 1000);
     QApplication::processEvents();
-    if (window.chart().xmax() != chartColumns) {
+    if (window->chart().xmax() != chartColumns) {
         state.SkipWithError("the chart does not reach 1920 columns");
-        return;
+        return nullptr;
     }
+    return window;
+}
 
-    SpectrumTreatment treatment;
-    treat(treatment, analysis);
-    window.setFrameExtras(&treatment);
-    FrameReadouts frameReadouts;
-    frameReadouts.setWindowFunction(treatment.windowFunction());
-    if (readouts)
-        treatment.onTransform([&](std::span<const double> transform, int32_t n) {
-            frameReadouts.addFrame(transform, n, window.sampleHistory());
-        });
-
+// Starts capture at 44100 Hz and times one tick a new buffer, counting what
+// each tick allocates.
+void timeTicks(benchmark::State& state, Form1& window, wavein::ScriptedWaveIn& device, int32_t fftSize,
+               const char* scaling)
+{
     window.Combo1->setEditText("44100");
     window.Combo2->setEditText(QString::number(fftSize));
     window.Command1->click();
@@ -109,7 +106,29 @@ void tickWith(benchmark::State& state, int64_t analysis, bool readouts = false)
     state.counters["allocations/tick"] = double(allocations) / double(state.iterations());
     state.SetLabel(scaling);
     window.Command2->click();
-    window.setFrameExtras(nullptr);
+}
+
+const char* const scalings[] = {"StandardX", "LogX", "FullFreqX"};
+
+void tickWith(benchmark::State& state, int64_t analysis, bool readouts = false)
+{
+    wavein::ScriptedWaveIn device;
+    SilentMessages messages;
+    const auto window = benchWindow(state, device, messages);
+    if (!window)
+        return;
+
+    SpectrumTreatment treatment;
+    treat(treatment, analysis);
+    window->setFrameExtras(&treatment);
+    FrameReadouts frameReadouts;
+    frameReadouts.setWindowFunction(treatment.windowFunction());
+    if (readouts)
+        treatment.onTransform([&](std::span<const double> transform, int32_t n) {
+            frameReadouts.addFrame(transform, n, window->sampleHistory());
+        });
+    timeTicks(state, *window, device, int32_t(state.range(0)), scalings[state.range(1)]);
+    window->setFrameExtras(nullptr);
 }
 
 void tick(benchmark::State& state) { tickWith(state, 0); }
@@ -165,6 +184,37 @@ void tickReadouts(benchmark::State& state) { tickWith(state, 1, state.range(2) !
 BENCHMARK(tickReadouts)
     ->ArgNames({"N", "scaling", "readouts"})
     ->ArgsProduct({{1024, 16384}, {1}, {0, 1}})
+    ->Unit(benchmark::kMicrosecond)
+    ->MinTime(0.3)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// What measuring adds to a tick, through the window's own add-ons as the
+// program has them: measuring 1 is A weighting and the level meter shown, 2
+// adds third-octave bands drawn as bars, 0 is the same add-ons with none of
+// them on. The bars are steadier than a spectrum's line and cheaper to draw,
+// so 2 against 1 is not the bands' own cost: bench_measurement has that.
+void tickMeasuring(benchmark::State& state)
+{
+    wavein::ScriptedWaveIn device;
+    SilentMessages messages;
+    const auto window = benchWindow(state, device, messages);
+    if (!window)
+        return;
+    QMenu menu;
+    AnalysisExtras extras(*window, menu);
+    if (state.range(2) >= 1) {
+        extras.measurement()->setWeighting(Weighting::a);
+        extras.measurement()->setMeterShown(true);
+    }
+    if (state.range(2) >= 2)
+        extras.measurement()->setBands(BandFraction::third);
+    timeTicks(state, *window, device, int32_t(state.range(0)), scalings[state.range(1)]);
+}
+
+BENCHMARK(tickMeasuring)
+    ->ArgNames({"N", "scaling", "measuring"})
+    ->ArgsProduct({{1024, 16384}, {1}, {0, 1, 2}})
     ->Unit(benchmark::kMicrosecond)
     ->MinTime(0.3)
     ->Repetitions(5)

@@ -25,9 +25,11 @@ for n in ${sizes[*]}; do
         # The tree view prints the calls into drawFrame beside its inclusive count.
         callgrind_annotate --inclusive=yes --tree=calling "$out/cg.$n.$scaling" 2>/dev/null |
             awk -v n="$n" -v s="${names[$scaling]}" '
-                /^ *[0-9,]+ .*\*  .*vellarin::Form1::timerTick\(\)/ && !total { t = $1; gsub(",", "", t); total = t }
-                /=> .*vellarin::Form1::drawFrame\(\) \([0-9]+x\)/ && !calls { c = $0; sub(/.*drawFrame\(\) \(/, "", c); sub(/x\).*/, "", c); calls = c }
-                /^ *[0-9,]+ .*\*  .*fftw_plan_dft_1d / && !plans { p = $1; gsub(",", "", p); plans = p }
+                # Newer callgrind_annotate prints a share after the count and
+                # the arguments of drawFrame: both forms are read.
+                /^ *[0-9,]+ (\([^)]*\) +)?\*  .*vellarin::Form1::timerTick\(\)/ && !total { t = $1; gsub(",", "", t); total = t }
+                /=> .*vellarin::Form1::drawFrame\((int)?\) \([0-9]+x\)/ && !calls { c = $0; sub(/.*drawFrame\((int)?\) \(/, "", c); sub(/x\).*/, "", c); calls = c }
+                /^ *[0-9,]+ (\([^)]*\) +)?\*  .*fftw_plan_dft_1d / && !plans { p = $1; gsub(",", "", p); plans = p }
                 END { total -= plans; printf "%-6s %-12s %14d %7d %14d\n", n, s, total, calls, calls ? total / calls : 0 }'
     done
 done

@@ -21,6 +21,12 @@
 #                     shown, after the floor in each round
 #   STEADY_MEASURING=1 also runs the program with A weighting, third-octave
 #                     bands and the level meter on, in each round beside it
+#   STEADY_DESIGN_VIEW=1 also runs the program with the waterfall as it starts
+#                     (3D, -45 degree), which moves every line diagonally
+#
+# The program runs with its waterfall flat and its newest line on top, the
+# way the skeleton draws it, so both do the same job; the design view's run
+# is beside them, not against the skeleton.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-$here/../../build}" && pwd)
@@ -98,13 +104,14 @@ measure() {
 for setting in "${settings[@]}"; do
     rate=${setting%%:*} fft=${setting##*:}
     for round in $(seq "$rounds"); do
-        measure program "$rate" "$fft" "$host"
+        measure program "$rate" "$fft" "$host" --floor-view
         areas=()
         while read -r _ name rect; do areas+=("--$name" "$rect"); done < <(grep '^area ' "$desk/host.out")
         [ "$round" -gt 1 ] || echo "floor areas: ${areas[*]}"
         measure floor "$rate" "$fft" "$floor" "${areas[@]}"
-        [ -z "${STEADY_READOUTS:-}" ] || measure readouts "$rate" "$fft" "$host" --readouts
-        [ -z "${STEADY_MEASURING:-}" ] || measure measuring "$rate" "$fft" "$host" --measuring
+        [ -z "${STEADY_READOUTS:-}" ] || measure readouts "$rate" "$fft" "$host" --floor-view --readouts
+        [ -z "${STEADY_MEASURING:-}" ] || measure measuring "$rate" "$fft" "$host" --floor-view --measuring
+        [ -z "${STEADY_DESIGN_VIEW:-}" ] || measure design "$rate" "$fft" "$host"
     done
 done
 
@@ -115,13 +122,15 @@ END {
     printf "%-14s %-8s %8s %10s %9s %9s\n", "setting", "who", "CPU %", "wake-ups/s", "RSS MiB", "frames/s"
     for (k in keys) {
         split(k, a, " ")
-        for (i = 1; i <= 4; i++) {
-            who = i == 1 ? "program" : i == 2 ? "readouts" : i == 3 ? "measuring" : "floor"
+        for (i = 1; i <= 5; i++) {
+            who = i == 1 ? "program" : i == 2 ? "readouts" : i == 3 ? "measuring" : i == 4 ? "design" : "floor"
             if (!n[who, k]) continue
             printf "%-14s %-8s %8.2f %10.0f %9.1f %9.1f\n", a[1] " Hz " a[2], who, cpu[who, k] / n[who, k], w[who, k] / n[who, k], r[who, k] / n[who, k], f[who, k] / n[who, k]
         }
         if (n["floor", k] && cpu["floor", k] > 0)
             printf "%-14s ratio    %8.2f\n", a[1] " Hz " a[2], (cpu["program", k] / n["program", k]) / (cpu["floor", k] / n["floor", k])
+        if (n["design", k] && cpu["program", k] > 0)
+            printf "%-14s design view/program %6.3f\n", a[1] " Hz " a[2], (cpu["design", k] / n["design", k]) / (cpu["program", k] / n["program", k])
         if (n["readouts", k] && cpu["program", k] > 0)
             printf "%-14s readouts/program %8.3f\n", a[1] " Hz " a[2], (cpu["readouts", k] / n["readouts", k]) / (cpu["program", k] / n["program", k])
         if (n["measuring", k] && cpu["program", k] > 0)

@@ -49,21 +49,40 @@ void WaterfallView::fitPicture() { m_picture.resize(deviceSize()); }
 
 void WaterfallView::showLine(const LineChange& change)
 {
-    // The window's picture moves with the history where the move is whole
-    // logical pixels; a move of part of one is repainted instead.
+    m_unshownScroll += change.scroll;
+    m_unshownDrawn = m_unshownDrawn.translated(change.scroll) | change.drawn;
+    ++m_unshownLines;
     const qreal ratio = devicePixelRatioF();
-    const QPointF by = QPointF(change.scroll) / ratio;
+    const QPointF by = QPointF(m_unshownScroll) / ratio;
     if (by.x() != std::round(by.x()) || by.y() != std::round(by.y())) {
+        // A ratio such as 1.25 takes four lines to a whole pixel; past that
+        // the picture is repainted whole.
+        if (m_unshownLines < 4)
+            return;
         update();
-        return;
+    } else {
+        scroll(int(by.x()), int(by.y()));
+        update(logicalRect(m_unshownDrawn));
     }
-    scroll(int(by.x()), int(by.y()));
-    update(logicalRect(change.drawn));
+    m_unshownScroll = {};
+    m_unshownDrawn = {};
+    m_unshownLines = 0;
 }
 
 void WaterfallView::paintEvent(QPaintEvent* event)
 {
     fitPicture();
+    // Painting part of the window while moves are held back would put that
+    // part ahead of the rest: the whole picture is shown as it is instead.
+    if (m_unshownLines > 0) {
+        m_unshownScroll = {};
+        m_unshownDrawn = {};
+        m_unshownLines = 0;
+        if (event->region() != QRegion(rect())) {
+            update();
+            return;
+        }
+    }
     QPainter painter(this);
     // In device pixels, so the picture lands pixel for pixel, unscaled.
     const qreal ratio = devicePixelRatioF();
@@ -82,8 +101,9 @@ void WaterfallView::paintEvent(QPaintEvent* event)
 
 void WaterfallView::resizeEvent(QResizeEvent*) { fitPicture(); }
 
-void WaterfallView::mouseMoveEvent(QMouseEvent* event) { m_onPointer(devicePoint(event->position())); }
+// What is under the pointer has moved on in the picture by the moves not yet shown.
+void WaterfallView::mouseMoveEvent(QMouseEvent* event) { m_onPointer(devicePoint(event->position()) + m_unshownScroll); }
 
-void WaterfallView::mousePressEvent(QMouseEvent* event) { m_onPointer(devicePoint(event->position())); }
+void WaterfallView::mousePressEvent(QMouseEvent* event) { m_onPointer(devicePoint(event->position()) + m_unshownScroll); }
 
 }  // namespace cascadra

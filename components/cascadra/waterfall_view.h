@@ -23,7 +23,10 @@ public:
     // no resize event until it is shown, so callers ask before drawing.
     void fitPicture();
     // Moves what is on screen with the history and repaints only the new
-    // line and the ground it uncovered.
+    // line and the ground it uncovered. Where a line moves the history by
+    // part of a logical pixel (two device pixels to one), the moves are kept
+    // until they make whole ones, so every other line shows a tick late
+    // rather than the whole waterfall being repainted every line.
     void showLine(const LineChange& change);
 
     // The widget's size in device pixels.
@@ -42,6 +45,11 @@ private:
 
     WaterfallPicture& m_picture;
     PointerHandler m_onPointer;
+    // The history's move since the screen last followed it, in device
+    // pixels, and what was drawn since, where it lies in the picture now.
+    QPoint m_unshownScroll;
+    QRect m_unshownDrawn;
+    int m_unshownLines = 0;
 };
 
 }  // namespace cascadra

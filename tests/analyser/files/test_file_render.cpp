@@ -2,6 +2,7 @@
 // labelled, in which a tone lies on the row of its frequency; and the
 // command that writes it.
 #include "file_render.h"
+#include "render_picture.h"
 #include "render_scales.h"
 
 #include <sound_fixtures.h>
@@ -156,6 +157,44 @@ private slots:
             // A tone of 16000 on the amplitude scale: ln(16000) x 32767 / ln(32767) = 30510, within 1 dB (a tone between bins loses up to 0.83 dB under Blackman-Harris).
             QVERIFY2(std::abs(loudest - 30510) < 363, qPrintable(QString::number(loudest)));
         }
+    }
+
+    // The scales are drawn before the spectrogram is done: they never
+    // reach into the plot, whatever the size and scaling.
+    void frameLeavesThePlotAlone_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("logarithmic");
+        QTest::addColumn<double>("seconds");
+        QTest::newRow("wide, log") << QSize(1600, 800) << true << 300.0;
+        QTest::newRow("smallest, full-fit") << smallestRender << false << 0.25;
+        QTest::newRow("tall, log, an hour") << QSize(300, 2000) << true << 3600.0;
+    }
+    void frameLeavesThePlotAlone()
+    {
+        QFETCH(QSize, size);
+        QFETCH(bool, logarithmic);
+        QFETCH(double, seconds);
+        RenderOptions options;
+        options.size = size;
+        options.logarithmic = logarithmic;
+        RenderedFile r;
+        r.layout = RenderLayout::of(size);
+        r.lowestHz = logarithmic ? 10.77 : 0.0;
+        r.highestHz = 22050;
+        r.seconds = seconds;
+        r.image = QImage(size, QImage::Format_RGB32);
+        const QRgb mark = qRgb(1, 2, 3);
+        r.image.fill(mark);
+        drawRenderFrame(r, options, QStringLiteral("a title long enough to run past the plot's right edge.flac"));
+        QVERIFY(!r.labels.empty());
+        const QRect plot = r.layout.plot;
+        for (int y = plot.top(); y <= plot.bottom(); ++y)
+            for (int x = plot.left(); x <= plot.right(); ++x)
+                QVERIFY2(r.image.pixel(x, y) == mark, qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+        // And around it, all is drawn over.
+        QVERIFY(r.image.pixel(0, 0) != mark);
+        QVERIFY(r.image.pixel(size.width() - 1, size.height() - 1) != mark);
     }
 
     void badInputIsRefusedNamingTheFile()

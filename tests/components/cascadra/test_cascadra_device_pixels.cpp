@@ -7,6 +7,7 @@
 #include <automation/host.h>
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QMouseEvent>
 #include <QTest>
 #include <QWidget>
@@ -63,6 +64,42 @@ private slots:
             const QString where = QStringLiteral("element %1").arg(i);
             QVERIFY2(picture.pixel(atNewer) == waterfall.colourOf(newer[size_t(i)]), qPrintable(where));
             QVERIFY2(picture.pixel(atOlder) == waterfall.colourOf(older[size_t(i)]), qPrintable(where));
+        }
+    }
+
+    // What the screen shows follows the picture though a line moves it by
+    // half a logical pixel: after every second line it is the picture.
+    void screenFollowsThePicture_data()
+    {
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<int>("view3D");
+        QTest::newRow("Top to Bottom") << 3 << 0;
+        QTest::newRow("-45 degree, 3D") << 4 << 1;
+        QTest::newRow("Right to Left") << 2 << 0;
+    }
+    void screenFollowsThePicture()
+    {
+        QFETCH(int, direction);
+        QFETCH(int, view3D);
+        WaterfallProbe waterfall(logicalSize, direction, view3D);
+        QWidget* view = waterfall.view();
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view));
+        std::vector<int16_t> line(200);
+        for (int n = 1; n <= 6; ++n) {
+            for (size_t i = 0; i < line.size(); ++i)
+                line[i] = int16_t((5000 * n + 700 * int(i)) % 32768);
+            QCOMPARE(waterfall.addLine(line), hr::ok);
+            QCoreApplication::processEvents();
+            if (n % 2)
+                continue;
+            // The window's own pixels, as the screen has them: a grab would paint afresh.
+            QPaintDevice* device = view->backingStore()->paintDevice();
+            QVERIFY(device && device->devType() == QInternal::Image);
+            const QImage shown = static_cast<QImage*>(device)->convertToFormat(QImage::Format_RGB32);
+            const QImage picture = waterfall.picture().convertToFormat(QImage::Format_RGB32);
+            QCOMPARE(shown.size(), picture.size());
+            QVERIFY2(shown == picture, qPrintable(QStringLiteral("after %1 lines").arg(n)));
         }
     }
 
