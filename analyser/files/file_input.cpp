@@ -1,5 +1,6 @@
 #include "file_input.h"
 
+#include "file_listening.h"
 #include "transport_strip.h"
 #include "form1.h"
 #include "message_sink.h"
@@ -51,6 +52,7 @@ FileInput::FileInput(Form1& window, SwitchingWaveIn& input, MessageSink& message
         };
     m_strip = new TransportStrip(&window);
     m_strip->hide();
+    m_listening = new FileListening(*m_strip);
     m_follow = new QTimer(this);
     m_follow->setInterval(100);
     connect(m_follow, &QTimer::timeout, this, &FileInput::refresh);
@@ -78,6 +80,7 @@ FileInput::FileInput(Form1& window, SwitchingWaveIn& input, MessageSink& message
 
 FileInput::~FileInput()
 {
+    m_listening->follow(nullptr);
     m_window.setStrip(m_strip, layout::StripSide::underChart, 0);
 }
 
@@ -101,7 +104,10 @@ bool FileInput::open(const QString& path)
     m_lastFolder = QFileInfo(path).absolutePath();
     stopIfCapturing();
     const uint32_t rate = sound->info().rate;
+    // The output is the file's: the one being played goes with it.
+    m_listening->follow(nullptr);
     if (!m_input.useFile(std::make_unique<wavein::FileWaveIn>(std::move(sound), m_pace))) {
+        m_listening->follow(m_input.file() ? &m_input.file()->transport() : nullptr);
         m_messages.show(QStringLiteral("Failed to open the sound file!"),
                         QStringLiteral("%1: the input device could not be closed").arg(path));
         return false;
@@ -112,6 +118,7 @@ bool FileInput::open(const QString& path)
     holdRateShown();
 
     m_strip->follow(&m_input.file()->transport(), QFileInfo(path).fileName());
+    m_listening->follow(&m_input.file()->transport());
     m_window.setStrip(m_strip, layout::StripSide::underChart, m_strip->pixels());
     m_follow->start();
     m_window.Command1->click();
@@ -122,6 +129,7 @@ void FileInput::backToLive()
 {
     stopIfCapturing();
     m_strip->follow(nullptr, {});
+    m_listening->follow(nullptr);
     if (!m_input.useLive())
         return;
     m_follow->stop();
@@ -136,6 +144,7 @@ void FileInput::backToLive()
 void FileInput::refresh()
 {
     m_strip->refresh();
+    m_listening->refresh();
 }
 
 void FileInput::stopIfCapturing()

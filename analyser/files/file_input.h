@@ -4,8 +4,9 @@
 // The file plays at its own pace through the window's usual capture, so
 // every view, readout and export works on it unchanged. While it is the
 // input the rate drop-down shows its rate and cannot be changed, and a strip
-// under the chart names it and carries its transport. Choosing a device in
-// the Input Source list goes back to the live input.
+// under the chart names it and carries its transport, and the file may be
+// heard as it plays. Choosing a device in the Input Source list goes back to
+// the live input.
 #include "switching_wavein.h"
 
 #include <QObject>
@@ -19,6 +20,7 @@ class QTimer;
 
 namespace vellarin {
 
+class FileListening;
 class Form1;
 class MessageSink;
 class TransportStrip;
@@ -43,6 +45,7 @@ public:
 
     wavein::FileWaveIn* file() const { return m_input.file(); }
     TransportStrip* strip() const { return m_strip; }
+    FileListening* listening() const { return m_listening; }
     // Reads the transport's position into the strip.
     void refresh();
 
@@ -59,6 +62,7 @@ private:
     OpenQuestion m_askOpen;
     const wavein::FilePace m_pace;
     TransportStrip* m_strip = nullptr;
+    FileListening* m_listening = nullptr;
     QTimer* m_follow = nullptr;
     QString m_liveRate;  // the rate the window had before the first file, restored after the last
     QString m_lastFolder;

@@ -43,11 +43,20 @@ TransportStrip::TransportStrip(QWidget* parent) : QWidget(parent)
     m_position->setToolTip(QStringLiteral("Where in the file: drag to move there"));
     m_time = new QLabel(this);
     m_loop = new QCheckBox(QStringLiteral("Loop"), this);
+    m_listen = new QToolButton(this);
+    m_listen->setText(QStringLiteral("Listen"));
+    m_listen->setCheckable(true);
+    m_note = new QLabel(this);
+    // A long reason is clipped here, whole in its tooltip: the window keeps its width.
+    m_note->setMaximumWidth(m_note->fontMetrics().averageCharWidth() * 32);
+    m_note->hide();
     row->addWidget(m_play);
     row->addWidget(m_name);
     row->addWidget(m_position, 1);
     row->addWidget(m_time);
     row->addWidget(m_loop);
+    row->addWidget(m_listen);
+    row->addWidget(m_note);
 
     connect(m_play, &QToolButton::toggled, this, [this](bool playing) {
         m_play->setText(playing ? QStringLiteral("Pause") : QStringLiteral("Play"));

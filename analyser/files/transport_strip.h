@@ -1,7 +1,8 @@
 #pragma once
 // The strip under the chart while a sound file is the input: the file's
 // name, play and pause, the position as a slider with the time beside it,
-// and loop. It drives the file's transport and follows its position.
+// loop, and listen with a note on the output. It drives the file's transport
+// and follows its position; listening is FileListening's.
 #include <QWidget>
 
 class QCheckBox;
@@ -29,6 +30,8 @@ public:
     QToolButton* playPause() const { return m_play; }
     QSlider* position() const { return m_position; }
     QCheckBox* loop() const { return m_loop; }
+    QToolButton* listen() const { return m_listen; }
+    QLabel* note() const { return m_note; }
     QLabel* time() const { return m_time; }
     QLabel* name() const { return m_name; }
 
@@ -41,6 +44,8 @@ private:
     QSlider* m_position = nullptr;
     QLabel* m_time = nullptr;
     QCheckBox* m_loop = nullptr;
+    QToolButton* m_listen = nullptr;
+    QLabel* m_note = nullptr;
 };
 
 // "m:ss.t" for seconds of sound, "h:mm:ss.t" from an hour on.

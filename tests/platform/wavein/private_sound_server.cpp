@@ -65,6 +65,7 @@ PrivateSoundServer::PrivateSoundServer() = default;
 
 PrivateSoundServer::~PrivateSoundServer()
 {
+    stopRecording();
     stopPlaying();
     stop();
 }
@@ -191,11 +192,36 @@ void PrivateSoundServer::stopPlaying()
     m_player.reset();
 }
 
-bool PrivateSoundServer::addSink(const QString& name, const QString& description)
+bool PrivateSoundServer::startRecording(const QString& sink)
+{
+    m_recorder = std::make_unique<QProcess>();
+    m_recorder->setProcessEnvironment(clientEnvironment());
+    m_recorder->setStandardErrorFile(QProcess::nullDevice());
+    m_recorder->start("parec", {"-d", sink + ".monitor", "--raw", "--format=s16le", "--channels=1",
+                                QString("--rate=%1").arg(sinkRate), "--latency-msec=20"});
+    return m_recorder->waitForStarted(waitMs);
+}
+
+std::vector<int16_t> PrivateSoundServer::stopRecording()
+{
+    if (!m_recorder)
+        return {};
+    m_recorder->terminate();
+    m_recorder->waitForFinished(waitMs);
+    const QByteArray bytes = m_recorder->readAllStandardOutput();
+    m_recorder.reset();
+    std::vector<int16_t> samples(size_t(bytes.size()) / 2);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = int16_t(uint8_t(bytes[qsizetype(2 * i)]) | uint16_t(uint8_t(bytes[qsizetype(2 * i + 1)])) << 8);
+    return samples;
+}
+
+bool PrivateSoundServer::addSink(const QString& name, const QString& description, const QStringList& options)
 {
     QString module;
-    if (!runClient("pactl", {"load-module", "module-null-sink", "sink_name=" + name,
-                             "sink_properties='device.description=\"" + description + "\"'"}, nullptr, &module))
+    if (!runClient("pactl", QStringList{"load-module", "module-null-sink", "sink_name=" + name,
+                                        "sink_properties='device.description=\"" + description + "\"'"} + options,
+                   nullptr, &module))
         return false;
     m_sinkModules.insert(name, module);
     return true;
@@ -209,6 +235,11 @@ bool PrivateSoundServer::removeSink(const QString& name)
 bool PrivateSoundServer::setDefaultSource(const QString& name)
 {
     return runClient("pactl", {"set-default-source", name}, nullptr);
+}
+
+bool PrivateSoundServer::setDefaultSink(const QString& name)
+{
+    return runClient("pactl", {"set-default-sink", name}, nullptr);
 }
 
 void PrivateSoundServer::signalServer(int signal)

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <vector>
 
 class PrivateSoundServer {
 public:
@@ -30,11 +31,18 @@ public:
     bool playTones(const QList<double>& hertz, double amplitude, int seconds = 120);
     void stopPlaying();
 
-    // Another null sink, as if an output were plugged in; its monitor is a new source.
-    bool addSink(const QString& name, const QString& description);
+    // Records what a sink plays ("t" unless named), from its monitor, as
+    // 16-bit mono at 44100 Hz, until stopRecording gives it back.
+    bool startRecording(const QString& sink = QStringLiteral("t"));
+    std::vector<int16_t> stopRecording();
+
+    // Another null sink, as if an output were plugged in; its monitor is a new
+    // source. Options go to the sink's module as they stand.
+    bool addSink(const QString& name, const QString& description, const QStringList& options = {});
     // The sink goes, as if the output were unplugged: its module is unloaded, and its monitor goes with it.
     bool removeSink(const QString& name);
     bool setDefaultSource(const QString& name);
+    bool setDefaultSink(const QString& name);
 
     void kill();    // the server dies at once, as in a crash
     void freeze();  // the server stops answering but keeps its connections
@@ -51,5 +59,6 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<QProcess> m_server;
     std::unique_ptr<QProcess> m_player;
+    std::unique_ptr<QProcess> m_recorder;
     QMap<QString, QString> m_sinkModules;  // the module of each sink added, by the sink's name
 };
