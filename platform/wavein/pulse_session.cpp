@@ -1,5 +1,7 @@
 #include <wavein/pulse_session.h>
 
+#include <wavein/pulse_loop.h>
+
 #include <pulse/context.h>
 #include <pulse/error.h>
 #include <pulse/introspect.h>
@@ -17,11 +19,6 @@ static_assert(rateRange(Backend::server).highest == PA_RATE_MAX, "the server's r
 
 // One delivery every 20 ms: a tick of the window's timer finds about one.
 constexpr pa_usec_t fragmentUsec = 20'000;
-
-void signalLoop(void* loop)
-{
-    pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
-}
 
 void contextChanged(pa_context*, void* loop) { signalLoop(loop); }
 
@@ -65,47 +62,7 @@ pa_proplist* programProperties()
 
 bool isOver(pa_stream_state_t state) { return state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED; }
 
-class Locked {
-public:
-    explicit Locked(pa_threaded_mainloop* loop) : m_loop(loop) { pa_threaded_mainloop_lock(m_loop); }
-    ~Locked() { pa_threaded_mainloop_unlock(m_loop); }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-
-private:
-    pa_threaded_mainloop* m_loop;
-};
-
 }  // namespace
-
-// A timer on the loop that wakes a waiting program thread at its deadline.
-struct PulseSession::Wait {
-    pa_threaded_mainloop* loop;
-    bool expired = false;
-
-    static void fire(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self)
-    {
-        auto* w = static_cast<Wait*>(self);
-        w->expired = true;
-        pa_threaded_mainloop_signal(w->loop, 0);
-    }
-};
-
-// Under the loop's lock, which the wait gives up while it sleeps.
-template <class Done>
-bool PulseSession::waitUntil(Done done, std::chrono::milliseconds timeout)
-{
-    if (done())
-        return true;
-    Wait wait{m_loop};
-    pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_loop);
-    pa_time_event* timer =
-        pa_context_rttime_new(m_context, pa_rtclock_now() + pa_usec_t(timeout.count()) * PA_USEC_PER_MSEC, &Wait::fire, &wait);
-    while (!done() && !wait.expired)
-        pa_threaded_mainloop_wait(m_loop);
-    api->time_free(timer);
-    return done();
-}
 
 PulseSession::PulseSession() : m_loop(pa_threaded_mainloop_new())
 {
@@ -120,7 +77,7 @@ PulseSession::~PulseSession()
     if (!m_loop)
         return;
     {
-        Locked lock(m_loop);
+        LoopLock lock(m_loop);
         dropContext();
     }
     pa_threaded_mainloop_stop(m_loop);
@@ -146,7 +103,7 @@ bool PulseSession::connect(std::chrono::milliseconds timeout)
 {
     if (!m_loop)
         return false;
-    Locked lock(m_loop);
+    LoopLock lock(m_loop);
     // A lost connection is replaced only once its streams are closed.
     if (!contextAlive() && m_openStreams == 0) {
         dropContext();
@@ -164,7 +121,7 @@ bool PulseSession::connect(std::chrono::milliseconds timeout)
     }
     if (!m_context)
         return false;
-    const bool settled = waitUntil([this] { return pa_context_get_state(m_context) == PA_CONTEXT_READY || !contextAlive(); },
+    const bool settled = waitUntil(m_loop, m_context, [this] { return pa_context_get_state(m_context) == PA_CONTEXT_READY || !contextAlive(); },
                                    timeout);
     return settled && pa_context_get_state(m_context) == PA_CONTEXT_READY;
 }
@@ -185,7 +142,7 @@ std::vector<ServerSource> PulseSession::sources(std::chrono::milliseconds timeou
             std::vector<ServerSource> sources{{QString(), QStringLiteral("Default"), 2}};
             bool done = false;
         } listing{m_loop};
-        Locked lock(m_loop);
+        LoopLock lock(m_loop);
         pa_operation* op = pa_context_get_source_info_list(
             m_context,
             [](pa_context*, const pa_source_info* info, int eol, void* self) {
@@ -202,7 +159,7 @@ std::vector<ServerSource> PulseSession::sources(std::chrono::milliseconds timeou
             continue;
         // Waiting for the answer alone would leave the callback writing into
         // a listing that is gone; cancelling stops that.
-        const bool answered = waitUntil([&] { return listing.done || !contextAlive(); }, left());
+        const bool answered = waitUntil(m_loop, m_context, [&] { return listing.done || !contextAlive(); }, left());
         pa_operation_cancel(op);
         pa_operation_unref(op);
         if (answered && listing.done)
@@ -221,7 +178,7 @@ MmResult PulseSession::open(const QString& source, uint32_t rate, ServerStream& 
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     if (!connect(timeout))
         return result::noDriver;
-    Locked lock(m_loop);
+    LoopLock lock(m_loop);
     pa_proplist* properties = programProperties();
     pa_proplist_sets(properties, PA_PROP_MEDIA_ROLE, "production");
     s.stream = pa_stream_new_with_proplist(m_context, "Spectrum capture", &spec, nullptr, properties);
@@ -247,7 +204,7 @@ MmResult PulseSession::open(const QString& source, uint32_t rate, ServerStream& 
         return error == PA_ERR_NOENTITY ? result::badDeviceId : result::error;
     }
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    const bool ready = waitUntil([&] { return pa_stream_get_state(s.stream) == PA_STREAM_READY || isOver(pa_stream_get_state(s.stream)); },
+    const bool ready = waitUntil(m_loop, m_context, [&] { return pa_stream_get_state(s.stream) == PA_STREAM_READY || isOver(pa_stream_get_state(s.stream)); },
                                  std::max(left, std::chrono::milliseconds(0)));
     if (ready && pa_stream_get_state(s.stream) == PA_STREAM_READY)
         return result::ok;
@@ -263,7 +220,7 @@ MmResult PulseSession::open(const QString& source, uint32_t rate, ServerStream& 
 
 MmResult PulseSession::start(ServerStream& s)
 {
-    Locked lock(m_loop);
+    LoopLock lock(m_loop);
     if (!s.stream || pa_stream_get_state(s.stream) != PA_STREAM_READY)
         return result::error;
     if (pa_operation* op = pa_stream_cork(s.stream, 0, nullptr, nullptr)) {
@@ -275,7 +232,7 @@ MmResult PulseSession::start(ServerStream& s)
 
 void PulseSession::stop(ServerStream& s)
 {
-    Locked lock(m_loop);
+    LoopLock lock(m_loop);
     if (s.stream && pa_stream_get_state(s.stream) == PA_STREAM_READY)
         if (pa_operation* op = pa_stream_cork(s.stream, 1, nullptr, nullptr))
             pa_operation_unref(op);
@@ -286,7 +243,7 @@ void PulseSession::close(ServerStream& s)
     if (!s.stream)
         return;
     // Once the loop's lock is given up, no callback of this stream runs again.
-    Locked lock(m_loop);
+    LoopLock lock(m_loop);
     release(s);
 }
 
@@ -303,19 +260,19 @@ void PulseSession::release(ServerStream& s)
 
 bool PulseSession::failed(const ServerStream& s)
 {
-    Locked lock(m_loop);
+    LoopLock lock(m_loop);
     return !s.stream || pa_stream_get_state(s.stream) != PA_STREAM_READY || !contextAlive();
 }
 
 bool PulseSession::gone(const ServerStream& s)
 {
-    Locked lock(m_loop);
+    LoopLock lock(m_loop);
     return s.events->killed;
 }
 
 bool PulseSession::sourceOf(const ServerStream& s, ServerSource& source, std::chrono::milliseconds timeout)
 {
-    Locked lock(m_loop);
+    LoopLock lock(m_loop);
     if (!s.stream || pa_stream_get_state(s.stream) != PA_STREAM_READY || !contextAlive())
         return false;
     const char* name = pa_stream_get_device_name(s.stream);
@@ -344,7 +301,7 @@ bool PulseSession::sourceOf(const ServerStream& s, ServerSource& source, std::ch
     if (!op)
         return false;
     // Cancelled either way, so the callback never writes into an answer that is gone.
-    waitUntil([&] { return answer.done || !contextAlive(); }, timeout);
+    waitUntil(m_loop, m_context, [&] { return answer.done || !contextAlive(); }, timeout);
     pa_operation_cancel(op);
     pa_operation_unref(op);
     return answer.found;

@@ -75,9 +75,6 @@ public:
     bool sourceOf(const ServerStream& s, ServerSource& source, std::chrono::milliseconds timeout);
 
 private:
-    struct Wait;
-    template <class Done>
-    bool waitUntil(Done done, std::chrono::milliseconds timeout);
     bool contextAlive() const;
     void dropContext();
     void release(ServerStream& s);  // under the loop's lock

@@ -1,5 +1,7 @@
 #include <wavein/server_playback.h>
 
+#include <wavein/pulse_loop.h>
+
 #include <pulse/context.h>
 #include <pulse/error.h>
 #include <pulse/proplist.h>
@@ -25,41 +27,8 @@ constexpr pa_usec_t tickUsec = 5'000;
 // The player pushes at most this far ahead of the listener.
 constexpr uint32_t ringMilliseconds = 250;
 
-class Locked {
-public:
-    explicit Locked(pa_threaded_mainloop* loop) : m_loop(loop) { pa_threaded_mainloop_lock(m_loop); }
-    ~Locked() { pa_threaded_mainloop_unlock(m_loop); }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-
-private:
-    pa_threaded_mainloop* m_loop;
-};
-
-void signalLoop(pa_context*, void* loop) { pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0); }
-
-// Under the loop's lock, which the wait gives up while it sleeps.
-template <class Done>
-bool waitUntil(pa_threaded_mainloop* loop, pa_context* context, Done done, std::chrono::milliseconds timeout)
-{
-    struct Deadline {
-        pa_threaded_mainloop* loop;
-        bool expired = false;
-    } deadline{loop};
-    pa_time_event* timer = pa_context_rttime_new(
-        context, pa_rtclock_now() + pa_usec_t(timeout.count()) * PA_USEC_PER_MSEC,
-        [](pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self) {
-            auto* d = static_cast<Deadline*>(self);
-            d->expired = true;
-            pa_threaded_mainloop_signal(d->loop, 0);
-        },
-        &deadline);
-    while (!done() && !deadline.expired)
-        pa_threaded_mainloop_wait(loop);
-    if (timer)
-        pa_threaded_mainloop_get_api(loop)->time_free(timer);
-    return done();
-}
+// The server's answer on the connection wakes the program's thread.
+void contextChanged(pa_context*, void* loop) { signalLoop(loop); }
 
 QString serverError(pa_context* context)
 {
@@ -82,7 +51,7 @@ ServerPlayback::~ServerPlayback()
     if (!m_loop)
         return;
     {
-        Locked lock(m_loop);
+        LoopLock lock(m_loop);
         if (m_tick)
             pa_threaded_mainloop_get_api(m_loop)->time_free(m_tick);
         if (m_stream) {
@@ -127,7 +96,7 @@ bool ServerPlayback::connect(std::chrono::milliseconds timeout, QString& why)
         why = QStringLiteral("no thread for the sound server's connection");
         return false;
     }
-    Locked lock(m_loop);
+    LoopLock lock(m_loop);
     pa_proplist* properties = pa_proplist_new();
     pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "vellarin");
     pa_proplist_sets(properties, PA_PROP_APPLICATION_ID, "org.vellarin.Vellarin");
@@ -138,7 +107,7 @@ bool ServerPlayback::connect(std::chrono::milliseconds timeout, QString& why)
         why = QStringLiteral("no connection to the sound server could be made");
         return false;
     }
-    pa_context_set_state_callback(m_context, &signalLoop, m_loop);
+    pa_context_set_state_callback(m_context, &contextChanged, m_loop);
     if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
         why = QStringLiteral("no sound server answers (%1)").arg(serverError(m_context));
         return false;
@@ -160,7 +129,7 @@ bool ServerPlayback::connect(std::chrono::milliseconds timeout, QString& why)
 
 bool ServerPlayback::openStream(std::chrono::milliseconds timeout, QString& why)
 {
-    Locked lock(m_loop);
+    LoopLock lock(m_loop);
     const pa_sample_spec spec{PA_SAMPLE_S16LE, m_rate, 1};
     if (!pa_sample_spec_valid(&spec)) {
         why = QStringLiteral("the sound server does not play %1 Hz").arg(m_rate);
@@ -212,7 +181,7 @@ void ServerPlayback::hold(bool held)
 {
     if (!m_loop)
         return;
-    Locked lock(m_loop);
+    LoopLock lock(m_loop);
     if (!m_stream || pa_stream_get_state(m_stream) != PA_STREAM_READY)
         return;
     // A seek taken while silent: what the output held from before it goes
