@@ -12,7 +12,8 @@ desk_cleanup() {
 }
 trap desk_cleanup EXIT
 
-desk_start_sound() {
+# The server alone, its null sink "t" the default output.
+desk_start_server() {
     mkdir -p "$desk/run"
     HOME=$desk XDG_RUNTIME_DIR=$desk/run PULSE_RUNTIME_PATH=$desk/run \
         pulseaudio -n --daemonize=no --exit-idle-time=-1 --disable-shm=true \
@@ -21,6 +22,10 @@ desk_start_sound() {
     desk_pids+=($!)
     export PULSE_SERVER=unix:$desk/run/native HOME=$desk
     for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+}
+
+desk_start_sound() {
+    desk_start_server
     pactl set-default-source t.monitor
     # The null sink clocks the player at real-time pace, in blocks as long as
     # the player's latency: paplay asks for 2 s unless DESK_PLAYER_LATENCY_MSEC

@@ -19,14 +19,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=../analyser/sound_desk.sh
 source "$here/../analyser/sound_desk.sh"
 
-mkdir -p "$desk/run"
-HOME=$desk XDG_RUNTIME_DIR=$desk/run PULSE_RUNTIME_PATH=$desk/run \
-    pulseaudio -n --daemonize=no --exit-idle-time=-1 --disable-shm=true \
-    --load="module-null-sink sink_name=t rate=44100" \
-    --load="module-native-protocol-unix auth-anonymous=1 socket=$desk/run/native" >"$desk/server.log" 2>&1 &
-desk_pids+=($!)
-export PULSE_SERVER=unix:$desk/run/native HOME=$desk
-for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+desk_start_server
 desk_start_display
 
 python3 - "$desk/bursts.wav" "$bursts" <<'PY'
