@@ -41,10 +41,11 @@ bool ChartPicture::resize(int width, int height)
     for (QImage& surface : surfaces)
         if (surface = newSurface(width, height); surface.isNull())
             return false;
-    ColumnSpans ink, stale;
+    ColumnSpans ink, stale, changed;
     try {
         ink.reset(width, height);
         stale.reset(width, height);
+        changed.reset(width, height);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -55,6 +56,7 @@ bool ChartPicture::resize(int width, int height)
     m_figured = {};
     m_ink = std::move(ink);
     m_stale = std::move(stale);
+    m_changed = std::move(changed);
     return true;
 }
 
@@ -95,6 +97,9 @@ void ChartPicture::plot(TrazelState& s, const int16_t* samples, int points, int 
         return;
     }
 
+    // While the window shows the display image as it stands, the traces go
+    // into it as they are drawn; otherwise it catches up later.
+    m_drawThrough = !s.CrossHairShown && !figureShown() && !m_stale.all();
     CallPlan plan{0, carried, step, int(std::min<int64_t>(advance, width)), call};
     if (advance >= width) {
         s.RestartPending = true;
@@ -110,14 +115,15 @@ void ChartPicture::plot(TrazelState& s, const int16_t* samples, int points, int 
 
     const SampleView view = repeat > 1 ? m_expansion.expand(samples, channels, repeat, plan.start, total - plan.start)
                                        : SampleView{samples, channels, 0};
-    plotTraces(s, TraceLayer, m_ink, view, plan);
+    Raster traces = traceRaster(&m_ink);
+    plotTraces(s, traces, view, plan);
 
     if (!s.ScrollMode)
         advanceSweep(s, plan.columns);
     s.StepCountdown = countdown;
     // A cross-hair figure on the window stays undisturbed; the traces show
     // once it is gone.
-    m_stale.unite(m_ink);
+    (m_drawThrough ? m_changed : m_stale).unite(m_ink);
     if (!s.CrossHairShown && !figureShown())
         composeOnWindow();
     s.RestartPending = false;
@@ -125,14 +131,16 @@ void ChartPicture::plot(TrazelState& s, const int16_t* samples, int points, int 
 
 void ChartPicture::makeRoom(const TrazelState& s, int columns)
 {
-    Raster traces(TraceLayer, &m_ink);
     const int width = s.ChartWidth;
     if (s.ScrollMode) {
+        // The display image cannot follow the shift: it is composed anew.
         shiftLeft(TraceLayer, columns);
         m_ink.noteAll();
-        traces.fillColumns(width - columns, width, backgroundOf(s));
+        loseComposition();
+        traceRaster(&m_ink).fillColumns(width - columns, width, backgroundOf(s));
         return;
     }
+    Raster traces = traceRaster(&m_ink);
     const int ahead = s.SweepX + columns;
     traces.fillColumns(s.SweepX + 1, std::min(ahead, width - 1), backgroundOf(s));
     if (ahead >= width)
@@ -147,6 +155,7 @@ void ChartPicture::restartTraceLayer(const TrazelState& s)
         // Old sweeps fade toward the background by Persist.
         blendColour(TraceLayer, backgroundOf(s), s.Persist % 256);
         m_ink.noteAll();
+        loseComposition();
     }
     // Summing without Persist draws the new sweep over the old ones.
 }
@@ -158,7 +167,7 @@ void ChartPicture::advanceSweep(TrazelState& s, int columns)
         sweep -= s.ChartWidth;
     s.SweepX = int16_t(sweep);
     if (s.ShowEraseBar)
-        Raster(TraceLayer, &m_ink).solidColumn(sweep + 1, 0, s.ChartHeight, surfaceColour(s.tools.eraseBar.colour));
+        traceRaster(&m_ink).solidColumn(sweep + 1, 0, s.ChartHeight, surfaceColour(s.tools.eraseBar.colour));
 }
 
 namespace {
@@ -182,17 +191,26 @@ void forEachStrip(const ColumnSpans& spans, int first, int last, Visit visit)
 
 }  // namespace
 
-// Only where the last traces went can the layer differ from its background.
+Raster ChartPicture::traceRaster(ColumnSpans* ink)
+{
+    Raster traces(TraceLayer, ink);
+    if (m_drawThrough)
+        traces.alsoCompose(DisplayImage, GridOverlay);
+    return traces;
+}
+
+void ChartPicture::loseComposition()
+{
+    m_stale.noteAll();
+    m_drawThrough = false;
+}
+
+// Only where the last traces went can the layer differ from its background:
+// column by column, as the traces went, not the rectangles around them.
 void ChartPicture::clearInk(QRgb background)
 {
-    m_stale.unite(m_ink);
-    Raster traces(TraceLayer);
-    if (m_ink.all())
-        traces.fill(background);
-    else
-        forEachStrip(m_ink, 0, m_ink.width() - 1, [&traces, background](const QRect& r) {
-            traces.fillRect(r.left(), r.top(), r.right() + 1, r.bottom() + 1, background, background);
-        });
+    (m_drawThrough ? m_changed : m_stale).unite(m_ink);
+    traceRaster(nullptr).fillSpans(m_ink, background);
     m_ink.clear();
 }
 
@@ -201,6 +219,7 @@ void ChartPicture::composeOnWindow()
     if (m_stale.all()) {
         andSurfaces(DisplayImage, TraceLayer, GridOverlay);
         m_stale.clear();
+        m_changed.clear();
         showOnWindow(DisplayImage);
         return;
     }
@@ -211,7 +230,7 @@ void ChartPicture::composeOnWindow()
     const auto area = [](const QRect& r) { return int64_t(r.width()) * r.height(); };
     for (int first = 0; first < m_stale.width(); first += band) {
         const int last = std::min(first + band - 1, m_stale.width() - 1);
-        QRect rows;
+        QRect rows = m_changed.band(first, last);
         forEachStrip(m_stale, first, last, [this, &rows](const QRect& part) {
             andSurfacesInto(DisplayImage, TraceLayer, GridOverlay, part);
             rows |= part;
@@ -229,6 +248,7 @@ void ChartPicture::composeOnWindow()
     }
     changed += run;
     m_stale.clear();
+    m_changed.clear();
     if (!changed.isEmpty())
         announce(changed);
 }

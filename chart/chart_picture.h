@@ -71,6 +71,11 @@ private:
     // A fresh sweep: cleared, faded by Persist, or kept for summing.
     void restartTraceLayer(const TrazelState& state);
     void clearInk(QRgb background);
+    // The trace layer to draw on, noting in `ink`; drawing through to the
+    // display image too while that is the composed picture on the window.
+    Raster traceRaster(ColumnSpans* ink);
+    // The display image must be composed again as a whole.
+    void loseComposition();
     void advanceSweep(TrazelState& state, int columns);
     void showOnWindow(const QImage& picture);
     // DisplayImage = TraceLayer AND GridOverlay where either may have
@@ -91,6 +96,9 @@ private:
     ColumnSpans m_ink;
     // Where DisplayImage and the window may lag behind the trace layer.
     ColumnSpans m_stale;
+    // Where this data call drew through to DisplayImage, for the window.
+    ColumnSpans m_changed;
+    bool m_drawThrough = false;
 };
 
 }  // namespace trazel

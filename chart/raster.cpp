@@ -112,16 +112,54 @@ Raster::Raster(QImage& image, ColumnSpans* ink)
 {
 }
 
+void Raster::alsoCompose(QImage& composed, const QImage& overlay)
+{
+    const auto alike = [this](const QImage& other) {
+        return other.width() == m_width && other.height() == m_height && other.bytesPerLine() / 4 == m_stride &&
+               other.depth() == 32;
+    };
+    if (!alike(composed) || !alike(overlay))
+        return;
+    m_composed = reinterpret_cast<uint32_t*>(composed.bits());
+    m_overlay = reinterpret_cast<const uint32_t*>(overlay.constBits());
+}
+
+void Raster::putRun(qsizetype at, qsizetype count, QRgb colour)
+{
+    fillPixels(m_bits + at, count, colour);
+    if (m_composed)
+        for (qsizetype i = at; i < at + count; ++i)
+            m_composed[i] = colour & m_overlay[i];
+}
+
 void Raster::fill(QRgb colour)
 {
     if (m_ink)
         m_ink->noteAll();
     if (m_stride == m_width) {
-        fillPixels(m_bits, qsizetype(m_height) * m_width, colour);
+        putRun(0, qsizetype(m_height) * m_width, colour);
         return;
     }
     for (int y = 0; y < m_height; ++y)
-        fillPixels(m_bits + qsizetype(y) * m_stride, m_width, colour);
+        putRun(qsizetype(y) * m_stride, m_width, colour);
+}
+
+void Raster::fillSpans(const ColumnSpans& spans, QRgb colour)
+{
+    if (spans.all()) {
+        fill(colour);
+        return;
+    }
+    const int columns = std::min(spans.width(), m_width);
+    for (int x = 0; x < columns; ++x) {
+        const int top = std::max(spans.top(x), 0), bottom = std::min(spans.bottom(x), m_height - 1);
+        if (top > bottom)
+            continue;
+        if (m_ink)
+            m_ink->note(x, top, bottom);
+        for (qsizetype at = top * m_stride + x, end = bottom * m_stride + x; at <= end; at += m_stride)
+            put(at, colour);
+    }
 }
 
 void Raster::fillColumns(int first, int last, QRgb colour)
@@ -133,7 +171,7 @@ void Raster::fillColumns(int first, int last, QRgb colour)
     if (m_ink)
         m_ink->noteColumns(first, last);
     for (int y = 0; y < m_height; ++y)
-        std::fill_n(m_bits + qsizetype(y) * m_stride + first, last - first + 1, colour);
+        putRun(qsizetype(y) * m_stride + first, last - first + 1, colour);
 }
 
 void Raster::fillRect(int x1, int y1, int x2, int y2, QRgb fill, QRgb outline)
@@ -145,10 +183,9 @@ void Raster::fillRect(int x1, int y1, int x2, int y2, QRgb fill, QRgb outline)
             m_ink->note(x, y1, y2 - 1);
     const int left = std::max(x1, 0), right = std::min(x2, m_width);
     for (int y = std::max(y1, 0); y < std::min(y2, m_height); ++y) {
-        uint32_t* row = m_bits + qsizetype(y) * m_stride;
         const bool edgeRow = y == y1 || y == y2 - 1;
         if (left < right)
-            fillPixels(row + left, right - left, edgeRow ? outline : fill);
+            putRun(qsizetype(y) * m_stride + left, right - left, edgeRow ? outline : fill);
         if (!edgeRow) {
             setPixel(x1, y, outline);
             setPixel(x2 - 1, y, outline);
@@ -160,9 +197,8 @@ void Raster::dottedRow(int y, int limit, QRgb colour)
 {
     if (unsigned(y) >= unsigned(m_height))
         return;
-    uint32_t* row = m_bits + qsizetype(y) * m_stride;
     for (int x = 1; x < std::min(limit, m_width); x += 2) {
-        row[x] = colour;
+        put(qsizetype(y) * m_stride + x, colour);
         if (m_ink)
             m_ink->note(x, y, y);
     }
@@ -175,7 +211,7 @@ void Raster::dottedColumn(int x, int limit, QRgb colour)
     if (m_ink)
         m_ink->note(x, 1, limit - 1);
     for (int y = 1; y < std::min(limit, m_height); y += 2)
-        m_bits[qsizetype(y) * m_stride + x] = colour;
+        put(qsizetype(y) * m_stride + x, colour);
 }
 
 void Raster::solidColumn(int x, int first, int limit, QRgb colour)
@@ -185,7 +221,7 @@ void Raster::solidColumn(int x, int first, int limit, QRgb colour)
     if (m_ink && first < limit)
         m_ink->note(x, first, limit - 1);
     for (int y = std::max(first, 0); y < std::min(limit, m_height); ++y)
-        m_bits[qsizetype(y) * m_stride + x] = colour;
+        put(qsizetype(y) * m_stride + x, colour);
 }
 
 void Raster::stamp(int x, int y, const RasterPen& pen)
@@ -203,7 +239,7 @@ void Raster::stamp(int x, int y, const RasterPen& pen)
         const int left = std::max(x + nib.left[row], 0);
         const int right = std::min(x + nib.right[row], m_width - 1);
         if (left <= right)
-            std::fill_n(m_bits + qsizetype(py) * m_stride + left, right - left + 1, pen.colour);
+            putRun(qsizetype(py) * m_stride + left, right - left + 1, pen.colour);
     }
 }
 
@@ -214,6 +250,14 @@ void Raster::line(QPoint from, QPoint to, const RasterPen& pen)
     const int64_t major = xMajor ? std::llabs(dx) : std::llabs(dy);  // pixels drawn
     if (major == 0)
         return;
+    // A line wholly past one edge, nib and all, draws nothing: a trace held
+    // below the chart costs no walk.
+    const int margin = pen.width;
+    const auto beyond = [margin](int a, int b, int size) {
+        return (a < -margin && b < -margin) || (a >= size + margin && b >= size + margin);
+    };
+    if (beyond(from.x(), to.x(), m_width) || beyond(from.y(), to.y(), m_height))
+        return;
     const int64_t minor = xMajor ? std::llabs(dy) : std::llabs(dx);
     const int64_t majorStart = xMajor ? from.x() : from.y();
     const int64_t minorStart = xMajor ? from.y() : from.x();
@@ -221,7 +265,6 @@ void Raster::line(QPoint from, QPoint to, const RasterPen& pen)
     const int minorSign = (xMajor ? dy : dx) >= 0 ? 1 : -1;
 
     // Only the steps whose major coordinate can touch the surface are walked.
-    const int margin = pen.width;
     const int64_t lo = -margin, hi = int64_t(xMajor ? m_width : m_height) - 1 + margin;
     int64_t first = majorSign > 0 ? lo - majorStart : majorStart - hi;
     int64_t last = majorSign > 0 ? hi - majorStart : majorStart - lo;
@@ -240,6 +283,8 @@ void Raster::line(QPoint from, QPoint to, const RasterPen& pen)
     }
     // Members and pen in locals: the pixel stores could otherwise alias them.
     uint32_t* const bits = m_bits;
+    uint32_t* const composed = m_composed;
+    const uint32_t* const overlay = m_overlay;
     const qsizetype stride = m_stride;
     const int width = m_width, height = m_height, penWidth = pen.width;
     const QRgb colour = pen.colour;
@@ -255,7 +300,10 @@ void Raster::line(QPoint from, QPoint to, const RasterPen& pen)
         const int64_t x = xMajor ? a : b, y = xMajor ? b : a;
         if (penWidth <= 1) {
             if (x >= 0 && x < width && y >= 0 && y < height) {
-                bits[y * stride + x] = colour;
+                const int64_t at = y * stride + x;
+                bits[at] = colour;
+                if (composed)
+                    composed[at] = colour & overlay[at];
                 if (x != inkX) {
                     noteRun();
                     inkX = x;

@@ -64,19 +64,27 @@ public:
     // Every pixel written is noted in `ink`, if given.
     explicit Raster(QImage& image, ColumnSpans* ink = nullptr);
 
+    // Every pixel written is also written, ANDed with the same pixel of
+    // `overlay`, into `composed`: the picture stays the composition of this
+    // surface and the overlay without composing it again. Ignored unless
+    // all three surfaces are alike.
+    void alsoCompose(QImage& composed, const QImage& overlay);
+
     int width() const { return m_width; }
     int height() const { return m_height; }
 
     void setPixel(int x, int y, QRgb colour)
     {
         if (unsigned(x) < unsigned(m_width) && unsigned(y) < unsigned(m_height)) {
-            m_bits[qsizetype(y) * m_stride + x] = colour;
+            put(qsizetype(y) * m_stride + x, colour);
             if (m_ink)
                 m_ink->note(x, y, y);
         }
     }
 
     void fill(QRgb colour);
+    // Each column's rows in `spans`: as few pixels as the spans allow.
+    void fillSpans(const ColumnSpans& spans, QRgb colour);
     // Columns first..last inclusive over the full height.
     void fillColumns(int first, int last, QRgb colour);
     // Columns x1..x2-1 and rows y1..y2-1 filled, their outer ring in the outline colour.
@@ -95,8 +103,17 @@ public:
 
 private:
     void stamp(int x, int y, const RasterPen& pen);
+    void put(qsizetype at, QRgb colour)
+    {
+        m_bits[at] = colour;
+        if (m_composed)
+            m_composed[at] = colour & m_overlay[at];
+    }
+    void putRun(qsizetype at, qsizetype count, QRgb colour);
 
     ColumnSpans* m_ink;
+    uint32_t* m_composed = nullptr;
+    const uint32_t* m_overlay = nullptr;
     uint32_t* m_bits;
     qsizetype m_stride;  // in pixels
     int m_width;

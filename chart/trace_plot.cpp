@@ -163,9 +163,8 @@ void plotDigitalLanes(TrazelState& s, const TraceWalk& walk, int channel, uint16
 
 }  // namespace
 
-void plotTraces(TrazelState& s, QImage& traces, ColumnSpans& ink, const SampleView& samples, const CallPlan& plan)
+void plotTraces(TrazelState& s, Raster& raster, const SampleView& samples, const CallPlan& plan)
 {
-    Raster raster(traces, &ink);
     const TraceWalk walk(s, raster, samples, plan);
     const int channels = samples.channels;
 

@@ -400,6 +400,45 @@ private slots:
         comparePixels(chart.window(), pixels);
     }
 
+    // A line from far off the chart is drawn where it crosses the chart, and
+    // a wide pen's nib reaches in from a line just off it: only what lies
+    // wholly beyond an edge, nib and all, may be passed over.
+    void tracesFromOffTheChart_data()
+    {
+        QTest::addColumn<int>("penSize");
+        QTest::addColumn<int>("halfRange");
+        QTest::addColumn<QList<int>>("values");
+        QTest::addColumn<int>("firstRow");  // every row from here to lastRow shows the trace
+        QTest::addColumn<int>("lastRow");
+        // +-1000 puts 16384 on row 50 - 819 = -769.
+        QTest::newRow("steep line from far above") << 1 << 1000 << QList<int>{16384, 16384, 0, 0} << 1 << 50;
+        QTest::newRow("steep line from far below") << 1 << 1000 << QList<int>{-16384, -16384, 0, 0} << 50 << 100;
+        // +-16062 puts 16384 on row -1 and -16384 on row 101; a 5-pixel nib spans two rows either side.
+        QTest::newRow("wide pen just above the top") << 5 << 16062 << QList<int>{16384, 16384, 16384} << 1 << 1;
+        QTest::newRow("wide pen just below the bottom") << 5 << 16062 << QList<int>{-16384, -16384} << 99 << 100;
+    }
+    void tracesFromOffTheChart()
+    {
+        QFETCH(int, penSize);
+        QFETCH(int, halfRange);
+        QFETCH(QList<int>, values);
+        QFETCH(int, firstRow);
+        QFETCH(int, lastRow);
+        PictureHost chart(300, 101);
+        chart.bareOverlay();
+        apply(chart, {{id::ScrollMode, -1, 0}, {id::PenSize, -1, penSize}, {id::Ymax, 0, halfRange},
+                      {id::Ymin, 0, -halfRange}});
+        std::vector<int16_t> line(values.begin(), values.end());
+        QCOMPARE(chart.chartEx(line, 1, int16_t(line.size())), hr::ok);
+        const QImage window = chart.window();
+        for (int y = firstRow; y <= lastRow; ++y) {
+            bool drawn = false;
+            for (int x = 1; x < 10 && !drawn; ++x)
+                drawn = window.pixel(x, y) == shown(blue);
+            QVERIFY2(drawn, qPrintable(QStringLiteral("row %1").arg(y)));
+        }
+    }
+
     void legends_data()
     {
         QTest::addColumn<bool>("atBaseLine");
@@ -495,17 +534,21 @@ private slots:
     {
         QTest::addColumn<bool>("scroll");
         QTest::addColumn<int>("points");
-        QTest::newRow("scope, each call a new sweep") << false << 300;
-        QTest::newRow("scope, a quarter sweep a call") << false << 75;
-        QTest::newRow("scroll, ten points a call") << true << 10;
+        QTest::addColumn<bool>("level");  // a flat line, high and low by turns
+        QTest::newRow("scope, each call a new sweep") << false << 300 << false;
+        QTest::newRow("scope, a quarter sweep a call") << false << 75 << false;
+        QTest::newRow("scroll, ten points a call") << true << 10 << false;
+        QTest::newRow("scope, the line jumps between levels") << false << 300 << true;
+        QTest::newRow("scope, a level a quarter sweep") << false << 75 << true;
     }
     void callsRepaintWhatTheyChanged()
     {
         QFETCH(bool, scroll);
         QFETCH(int, points);
-        const auto line = [points](int call) {
-            std::vector<int16_t> v(size_t(points), 0);
-            for (int i = 0; i < points; ++i)
+        QFETCH(bool, level);
+        const auto line = [points, level](int call) {
+            std::vector<int16_t> v(size_t(points), call % 2 ? up : down);
+            for (int i = 0; i < points && !level; ++i)
                 v[size_t(i)] = int16_t((i * 37 + call * 1000) % 16000 * ((i + call) % 7 == 0 ? 2 : -1));
             return v;
         };
