@@ -228,7 +228,9 @@ void ChartPicture::composeOnWindow()
     QRegion changed;
     QRect run;
     const auto area = [](const QRect& r) { return int64_t(r.width()) * r.height(); };
-    for (int first = 0; first < m_stale.width(); first += band) {
+    const int from = std::min(m_stale.firstColumn(), m_changed.firstColumn());
+    const int to = std::max(m_stale.lastColumn(), m_changed.lastColumn());
+    for (int first = from - from % band; first <= to; first += band) {
         const int last = std::min(first + band - 1, m_stale.width() - 1);
         QRect rows = m_changed.band(first, last);
         forEachStrip(m_stale, first, last, [this, &rows](const QRect& part) {

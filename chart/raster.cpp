@@ -65,8 +65,13 @@ void ColumnSpans::reset(int width, int height)
 
 void ColumnSpans::clear()
 {
-    std::fill(m_top.begin(), m_top.end(), m_height);
-    std::fill(m_bottom.begin(), m_bottom.end(), -1);
+    const int first = firstColumn(), last = lastColumn();
+    if (first <= last) {
+        std::fill(m_top.begin() + first, m_top.begin() + last + 1, m_height);
+        std::fill(m_bottom.begin() + first, m_bottom.begin() + last + 1, -1);
+    }
+    m_first = width();
+    m_last = -1;
     m_all = false;
 }
 
@@ -85,9 +90,13 @@ void ColumnSpans::unite(const ColumnSpans& other)
     if (m_all)
         return;
     // Both hold clipped rows, empty columns as (height, -1): plain min and max.
-    for (size_t x = 0; x < m_top.size(); ++x) {
-        m_top[x] = std::min(m_top[x], other.m_top[x]);
-        m_bottom[x] = std::max(m_bottom[x], other.m_bottom[x]);
+    for (int x = other.m_first; x <= other.m_last; ++x) {
+        m_top[size_t(x)] = std::min(m_top[size_t(x)], other.m_top[size_t(x)]);
+        m_bottom[size_t(x)] = std::max(m_bottom[size_t(x)], other.m_bottom[size_t(x)]);
+    }
+    if (other.m_first <= other.m_last) {
+        m_first = std::min(m_first, other.m_first);
+        m_last = std::max(m_last, other.m_last);
     }
 }
 
@@ -96,7 +105,7 @@ QRect ColumnSpans::band(int first, int last) const
     first = std::max(first, 0);
     last = std::min(last, width() - 1);
     int top = m_height, bottom = -1;
-    for (int x = first; x <= last; ++x) {
+    for (int x = std::max(first, firstColumn()); x <= std::min(last, lastColumn()); ++x) {
         top = std::min(top, this->top(x));
         bottom = std::max(bottom, this->bottom(x));
     }
@@ -150,8 +159,7 @@ void Raster::fillSpans(const ColumnSpans& spans, QRgb colour)
         fill(colour);
         return;
     }
-    const int columns = std::min(spans.width(), m_width);
-    for (int x = 0; x < columns; ++x) {
+    for (int x = std::max(spans.firstColumn(), 0); x <= std::min(spans.lastColumn(), m_width - 1); ++x) {
         const int top = std::max(spans.top(x), 0), bottom = std::min(spans.bottom(x), m_height - 1);
         if (top > bottom)
             continue;

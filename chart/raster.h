@@ -36,12 +36,17 @@ public:
             return;
         m_top[size_t(x)] = std::min(m_top[size_t(x)], std::max(top, 0));
         m_bottom[size_t(x)] = std::max(m_bottom[size_t(x)], std::min(bottom, m_height - 1));
+        m_first = std::min(m_first, x);
+        m_last = std::max(m_last, x);
     }
     void noteColumns(int first, int last);
     void unite(const ColumnSpans& other);
 
     bool all() const { return m_all; }
     int width() const { return int(m_top.size()); }
+    // No column outside first..last holds a row; first > last when none does.
+    int firstColumn() const { return m_all ? 0 : m_first; }
+    int lastColumn() const { return m_all ? width() - 1 : m_last; }
     // The rows of columns first..last together, as one rectangle (empty if none).
     QRect band(int first, int last) const;
     // An empty column has top > bottom.
@@ -50,6 +55,9 @@ public:
 
 private:
     std::vector<int> m_top, m_bottom;
+    // The columns noted since the last clear: a trace over part of the
+    // width costs the rest nothing.
+    int m_first = 0, m_last = -1;
     int m_height = 0;
     bool m_all = true;
 };

@@ -123,7 +123,17 @@ void plotAnalogue(TrazelState& s, Raster& raster, const TraceWalk& walk, DataCal
     style.channel = channel;
     style.drawSkipped = call == DataCall::ChartEx;
     style.marks = marksWanted(s, call);
-    walk.walk(style, [&](int16_t v) { return rowOf(v, centre, halfRange, h2); }, s.LastY[scaleChannel]);
+    // Runs of one level, such as a spectrum's columns past its last bin, are
+    // scaled once.
+    int32_t level = INT32_MIN, row = 0;  // no level yet: outside the 16-bit range
+    const auto rowOfLevel = [&](int16_t v) {
+        if (v != level) {
+            level = v;
+            row = rowOf(v, centre, halfRange, h2);
+        }
+        return row;
+    };
+    walk.walk(style, rowOfLevel, s.LastY[scaleChannel]);
     // A single-channel plot borrows channel 0's scale, pen and legend place.
     drawLegend(s, raster, scaleChannel, style.pen);
 }

@@ -46,7 +46,7 @@ struct BenchChart {
     ComponentPtr object;
     Dispatch* dispatch = nullptr;
 
-    explicit BenchChart(benchmark::State& state)
+    explicit BenchChart(benchmark::State& state, int width = chartWidth, int height = chartHeight)
     {
         if (failed(createInstance(sdk::classes::trazelChart.classId, object, "trazel")) || !object) {
             state.SkipWithError("trazel module not found");
@@ -54,7 +54,7 @@ struct BenchChart {
         }
         dispatch = object->dispatch();
         QWidget* widget = object->control()->widget();
-        widget->resize(chartWidth, chartHeight);
+        widget->resize(width, height);
         widget->show();
         // The analyser's frequency axis: tick lines instead of the plain grid.
         dispatch->put(id::Key, Variant("X,2,22050,0,11,3840,-0,2000,4000,6000,8000,-10000,12000,14000,16000,18000,"
@@ -80,6 +80,80 @@ void scopeSpectrumLine(benchmark::State& state)
     for (auto _ : state)
         if (!chart.chartEx(lines[next++ % lines.size()], chartWidth))
             state.SkipWithError("ChartEx failed");
+}
+
+// The analyser's own case at N = 1024 on a 1408-column chart: 513 bins of a
+// smooth spectrum whose peak moves a little from frame to frame, and the
+// columns past the spectrum held far below the chart (levels 0..32767 fill
+// its height).
+constexpr int analyserColumns = 1408, analyserBins = 513;
+
+std::vector<std::vector<int16_t>> analyserLines(int count)
+{
+    std::vector<std::vector<int16_t>> lines(count, std::vector<int16_t>(analyserColumns, -32768));
+    for (int frame = 0; frame < count; ++frame)
+        for (int k = 0; k < analyserBins; ++k) {
+            const double peak = 20 + 3 * frame % 40;
+            const double level = 28000 * std::exp(-std::abs(k - peak) / 60.0) + 6000 - 8.0 * k;
+            lines[size_t(frame)][size_t(k)] = int16_t(std::clamp(level, 0.0, 32767.0));
+        }
+    return lines;
+}
+
+void scopeAnalyserLine(benchmark::State& state)
+{
+    BenchChart chart(state, analyserColumns);
+    if (!chart.dispatch)
+        return;
+    chart.dispatch->put(id::ScrollMode, Variant::fromBool(false));
+    chart.dispatch->putIndexed(id::Ymin, Variant(int16_t(0)), Variant(int32_t(0)));
+    chart.dispatch->putIndexed(id::Ymax, Variant(int16_t(0)), Variant(int32_t(32767)));
+    auto lines = analyserLines(16);
+    size_t next = 0;
+    for (auto _ : state)
+        if (!chart.chartEx(lines[next++ % lines.size()], analyserColumns))
+            state.SkipWithError("ChartEx failed");
+}
+
+// The leanest way to the same window: one image, each column's last line
+// cleared and the new one drawn over the bins, and one rectangle over the
+// rows either covers handed to the window, as the floor skeleton does.
+void leanAnalyserLine(benchmark::State& state)
+{
+    QWidget window;
+    window.resize(analyserColumns, chartHeight);
+    window.show();
+    QImage picture(analyserColumns, chartHeight, QImage::Format_RGB32);
+    picture.fill(0xFFFFFFFFu);
+    struct Span {
+        int top = 0, bottom = -1;
+    };
+    std::vector<Span> ink(analyserBins);
+    const qsizetype stride = picture.bytesPerLine() / 4;
+    const auto paint = [&](int x, Span span, QRgb colour) {
+        auto* pixel = reinterpret_cast<QRgb*>(picture.bits()) + span.top * stride + x;
+        for (int y = span.top; y <= span.bottom; ++y, pixel += stride)
+            *pixel = colour;
+    };
+    auto lines = analyserLines(16);
+    size_t next = 0;
+    for (auto _ : state) {
+        const std::vector<int16_t>& line = lines[next++ % lines.size()];
+        const auto rowOf = [&](int x) { return chartHeight - 1 - line[size_t(x)] * (chartHeight - 1) / 32767; };
+        int top = chartHeight, bottom = -1, previous = rowOf(0);
+        for (int x = 0; x < analyserBins; ++x) {
+            paint(x, ink[size_t(x)], 0xFFFFFFFFu);
+            const int row = rowOf(x);
+            const Span span{std::min(previous, row), std::max(previous, row)};
+            paint(x, span, 0xFF0000FFu);
+            top = std::min({top, span.top, ink[size_t(x)].top});
+            bottom = std::max({bottom, span.bottom, ink[size_t(x)].bottom});
+            ink[size_t(x)] = span;
+            previous = row;
+        }
+        window.update(QRect(0, top, analyserColumns, bottom - top + 1));
+        benchmark::ClobberMemory();
+    }
 }
 
 // A strip chart fed ten points at a time.
@@ -174,6 +248,8 @@ void floorFillCopyAnd(benchmark::State& state)
 }
 
 BENCHMARK(scopeSpectrumLine)->Unit(benchmark::kMicrosecond);
+BENCHMARK(scopeAnalyserLine)->Unit(benchmark::kMicrosecond);
+BENCHMARK(leanAnalyserLine)->Unit(benchmark::kMicrosecond);
 BENCHMARK(scrollTenPoints)->Unit(benchmark::kMicrosecond);
 BENCHMARK(fullRedraw)->Unit(benchmark::kMicrosecond);
 BENCHMARK(crossHairMove)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
