@@ -289,48 +289,68 @@ void Raster::line(QPoint from, QPoint to, const RasterPen& pen)
         offset = numerator / twiceMajor;
         remainder = numerator % twiceMajor;
     }
-    // Members and pen in locals: the pixel stores could otherwise alias them.
+    const int64_t twiceMinor = 2 * minor;
+    int64_t a = majorStart + majorSign * first, b = minorStart + minorSign * offset;
+    const auto step = [&] {
+        a += majorSign;
+        remainder += twiceMinor;
+        if (remainder < twiceMajor)
+            return false;
+        remainder -= twiceMajor;
+        b += minorSign;
+        return true;
+    };
+    if (pen.width > 1) {
+        for (int64_t i = first; i <= last; ++i, step()) {
+            const int64_t x = xMajor ? a : b, y = xMajor ? b : a;
+            if (x >= -margin && x < m_width + margin && y >= -margin && y < m_height + margin)
+                stamp(int(x), int(y), pen);
+        }
+        return;
+    }
+
+    // A thin line, the common trace, walked in locals: the pixel stores
+    // could otherwise alias the members and force them to be read again.
     uint32_t* const bits = m_bits;
     uint32_t* const composed = m_composed;
     const uint32_t* const overlay = m_overlay;
     const qsizetype stride = m_stride;
-    const int width = m_width, height = m_height, penWidth = pen.width;
+    const uint64_t width = uint64_t(m_width), height = uint64_t(m_height);
     const QRgb colour = pen.colour;
-    // Ink is noted per run of pixels in one column, not per pixel.
-    int64_t inkX = -1, inkTop = 0, inkBottom = -1;
-    const auto noteRun = [&] {
-        if (m_ink && inkBottom >= inkTop)
-            m_ink->note(int(inkX), int(inkTop), int(inkBottom));
+    ColumnSpans* const ink = m_ink;
+    const auto plot = [=](int64_t x, int64_t y) {
+        const int64_t at = y * stride + x;
+        bits[at] = colour;
+        if (composed)
+            composed[at] = colour & overlay[at];
+    };
+    if (xMajor) {  // one pixel a column
+        for (int64_t i = first; i <= last; ++i, step())
+            if (uint64_t(a) < width && uint64_t(b) < height) {
+                plot(a, b);
+                if (ink)
+                    ink->note(int(a), int(b), int(b));
+            }
+        return;
+    }
+    // Down a column and on to the next: ink noted once a column.
+    int64_t top = 0, bottom = -1;
+    const auto noteRun = [&](int64_t column) {
+        if (ink && bottom >= top)
+            ink->note(int(column), int(top), int(bottom));
+        top = 0;
+        bottom = -1;
     };
     for (int64_t i = first; i <= last; ++i) {
-        const int64_t a = majorStart + majorSign * i;
-        const int64_t b = minorStart + minorSign * offset;
-        const int64_t x = xMajor ? a : b, y = xMajor ? b : a;
-        if (penWidth <= 1) {
-            if (x >= 0 && x < width && y >= 0 && y < height) {
-                const int64_t at = y * stride + x;
-                bits[at] = colour;
-                if (composed)
-                    composed[at] = colour & overlay[at];
-                if (x != inkX) {
-                    noteRun();
-                    inkX = x;
-                    inkTop = inkBottom = y;
-                } else {
-                    inkTop = std::min(inkTop, y);
-                    inkBottom = std::max(inkBottom, y);
-                }
-            }
-        } else if (x >= -margin && x < width + margin && y >= -margin && y < height + margin) {
-            stamp(int(x), int(y), pen);
+        if (uint64_t(b) < width && uint64_t(a) < height) {
+            plot(b, a);
+            top = bottom < top ? a : std::min(top, a);
+            bottom = std::max(bottom, a);
         }
-        remainder += 2 * minor;
-        if (remainder >= twiceMajor) {
-            remainder -= twiceMajor;
-            ++offset;
-        }
+        if (const int64_t column = b; step())
+            noteRun(column);
     }
-    noteRun();
+    noteRun(b);
 }
 
 }  // namespace trazel
