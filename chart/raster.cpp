@@ -251,21 +251,14 @@ void Raster::stamp(int x, int y, const RasterPen& pen)
     }
 }
 
-void Raster::line(QPoint from, QPoint to, const RasterPen& pen)
+void Raster::walkLine(QPoint from, QPoint to, const RasterPen& pen)
 {
     const int64_t dx = int64_t(to.x()) - from.x(), dy = int64_t(to.y()) - from.y();
     const bool xMajor = std::llabs(dx) >= std::llabs(dy);
     const int64_t major = xMajor ? std::llabs(dx) : std::llabs(dy);  // pixels drawn
     if (major == 0)
         return;
-    // A line wholly past one edge, nib and all, draws nothing: a trace held
-    // below the chart costs no walk.
     const int margin = pen.width;
-    const auto beyond = [margin](int a, int b, int size) {
-        return (a < -margin && b < -margin) || (a >= size + margin && b >= size + margin);
-    };
-    if (beyond(from.x(), to.x(), m_width) || beyond(from.y(), to.y(), m_height))
-        return;
     const int64_t minor = xMajor ? std::llabs(dy) : std::llabs(dx);
     const int64_t majorStart = xMajor ? from.x() : from.y();
     const int64_t minorStart = xMajor ? from.y() : from.x();

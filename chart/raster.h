@@ -100,7 +100,17 @@ public:
 
     // From `from` (drawn) to `to` (not drawn); a pen wider than one pixel
     // stamps a round nib on every pixel of the one-pixel line.
-    void line(QPoint from, QPoint to, const RasterPen& pen);
+    void line(QPoint from, QPoint to, const RasterPen& pen)
+    {
+        // A line wholly past one edge, nib and all, draws nothing: a trace
+        // held below the chart costs no walk and no call.
+        const int margin = pen.width;
+        const auto beyond = [margin](int a, int b, int size) {
+            return (a < -margin && b < -margin) || (a >= size + margin && b >= size + margin);
+        };
+        if (!beyond(from.y(), to.y(), m_height) && !beyond(from.x(), to.x(), m_width))
+            walkLine(from, to, pen);
+    }
 
     // Pixels at columns 1, 3, 5, ... below `limit` on row y.
     void dottedRow(int y, int limit, QRgb colour);
@@ -110,6 +120,7 @@ public:
     void solidColumn(int x, int first, int limit, QRgb colour);
 
 private:
+    void walkLine(QPoint from, QPoint to, const RasterPen& pen);
     void stamp(int x, int y, const RasterPen& pen);
     void put(qsizetype at, QRgb colour)
     {
