@@ -1,8 +1,10 @@
 // The chart's cost per data call, measured through dispatch on a chart
 // created by class identity, in the analyser's configuration: one channel of
-// a noisy 1920-point spectrum line on a 1920 x 241 chart. Beside it the floor
-// that no data call can beat: one fill, one copy and one AND of surfaces of
-// the same size. And one pointer move under the two-line cross-hair.
+// a noisy 1920-point spectrum line on a 1920 x 241 chart, and the analyser's
+// own line at N = 1024 beside the leanest way to draw and repaint it. Beside
+// them the floor of a whole-surface composition: one fill, one copy and one
+// AND of surfaces of the same size. And one pointer move under the two-line
+// cross-hair.
 #include <interfaces/class_ids.h>
 #include <automation/host.h>
 #include <interfaces/trazel.h>
