@@ -300,6 +300,42 @@ private slots:
         reference.run("ch -4000");
         QCOMPARE(chart.window(), reference.window());
     }
+
+    // Data calls draw straight into the shown picture, but under a figure
+    // they leave it to be composed once the figure goes: both ways must end
+    // in the same picture, over grid lines, with thin and wide pens, whole
+    // sweeps and part sweeps with the erase bar.
+    void drawingUnderAFigureEndsTheSame_data()
+    {
+        QTest::addColumn<int>("penSize");
+        QTest::addColumn<int>("points");
+        QTest::newRow("thin pen, a sweep a call") << 1 << 300;
+        QTest::newRow("thin pen, a quarter sweep a call") << 1 << 75;
+        QTest::newRow("wide pen, a sweep a call") << 4 << 300;
+        QTest::newRow("wide pen, a quarter sweep a call") << 4 << 75;
+    }
+    void drawingUnderAFigureEndsTheSame()
+    {
+        QFETCH(int, penSize);
+        QFETCH(int, points);
+        MouseHost chart(true, true), reference(true, true);
+        for (MouseHost* c : {&chart, &reference}) {
+            c->put(id::ScrollMode, Variant::fromBool(false));
+            c->put(id::PenSize, int16_t(penSize));
+            c->plotLevel(8000);
+        }
+        for (int call = 0; call < 7; ++call) {
+            if (call == 2)
+                chart.run("ld 50 60; mv 52 61");
+            std::vector<int16_t> v(static_cast<size_t>(points));
+            for (int i = 0; i < points; ++i)
+                v[size_t(i)] = int16_t((i * 53 + call * 3000) % 30000 - 15000);
+            for (MouseHost* c : {&chart, &reference})
+                QCOMPARE(c->chartEx(v, 1, int16_t(points)), hr::ok);
+        }
+        chart.run("lu 52 61");
+        QCOMPARE(chart.window(), reference.window());
+    }
 };
 
 QTEST_MAIN(TestChartMouse)
