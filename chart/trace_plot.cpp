@@ -54,6 +54,13 @@ public:
             return int(wrapped ? x - width : x);
         };
 
+        // Point by point, a run of one level is a flat stroke of one-column
+        // segments; taken whole it is the same pixels for one walk. Only
+        // where every point is plotted and nothing else marks them.
+        const bool runs = m_plan.step == 1 && !style.holdLevel && !style.marks;
+        // The first column index that wraps to the left edge.
+        const int64_t firstWrap = scroll ? columns : width - sweep - (m_plan.call == DataCall::ChartEx ? 1 : 0);
+
         int counter = m_plan.carried + 1;
         int lastColumn = 0;
         int64_t plotted = 0;
@@ -68,6 +75,19 @@ public:
                 lastColumn = x;
                 counter = m_plan.step;
                 ++plotted;
+                if (runs) {
+                    const int64_t limit = wrapped ? columns : std::min<int64_t>(columns, firstWrap);
+                    const int16_t level = sample(i);
+                    int64_t more = 0;
+                    while (plotted + more < limit && sample(i + 1 + more) == level)
+                        ++more;
+                    if (more > 0) {
+                        plotted += more;
+                        i += more;
+                        lastColumn = columnOf(plotted - 1);
+                        pen.lineTo(lastColumn, y);
+                    }
+                }
             } else {
                 --counter;
                 if (style.drawSkipped && i >= m_plan.start)

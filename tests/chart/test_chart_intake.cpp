@@ -527,6 +527,43 @@ private slots:
         QCOMPARE(leftmostTraceColumn(chart.window()), 395);
     }
 
+    // Runs of one level, some across the sweep's wrap, must draw what the
+    // same points draw one at a time. With event marks on every point is
+    // walked on its own; these values (multiples of 4) draw no mark.
+    void runsOfOneLevelDrawAsPoints_data()
+    {
+        QTest::addColumn<Call>("call");
+        QTest::addColumn<bool>("scroll");
+        QTest::addColumn<int>("penSize");
+        QTest::newRow("scope ChartEx") << Call::ChartEx << false << 1;
+        QTest::newRow("scope Chart") << Call::Chart << false << 1;
+        QTest::newRow("scope ChartEx, wide pen") << Call::ChartEx << false << 3;
+        QTest::newRow("scroll Chart") << Call::Chart << true << 1;
+    }
+    void runsOfOneLevelDrawAsPoints()
+    {
+        QFETCH(Call, call);
+        QFETCH(bool, scroll);
+        QFETCH(int, penSize);
+        PictureHost runs(300, 101), points(300, 101);
+        for (PictureHost* chart : {&runs, &points})
+            apply(*chart, {{id::ScrollMode, -1, scroll}, {id::PenSize, -1, penSize}});
+        points.put(id::MarkEvents, Variant::fromBool(true));
+        const std::vector<int16_t> levels{up, 0, down, 4000, -30000};
+        int run = 0, left = 1;
+        for (int c = 0; c < 13; ++c) {
+            std::vector<int16_t> v;
+            for (int i = 0; i < 70; ++i, --left) {
+                if (left == 0)
+                    left = (++run * 7) % 37 + 1;
+                v.push_back(levels[size_t(run) % levels.size()]);
+            }
+            QCOMPARE(send(runs, call, v), hr::ok);
+            QCOMPARE(send(points, call, v), hr::ok);
+            QCOMPARE(runs.window(), points.window());
+        }
+    }
+
     // Each call repaints only where the traces changed. After many differing
     // calls the window must show what the last two alone would, and the
     // screen what the window holds, also when calls come between repaints.
