@@ -23,6 +23,8 @@
 #                     bands and the level meter on, in each round beside it
 #   STEADY_DESIGN_VIEW=1 also runs the program with the waterfall as it starts
 #                     (3D, -45 degree), which moves every line diagonally
+#   STEADY_THREADS=1  also prints each thread's share of one core, user and
+#                     kernel apart
 #
 # The program runs with its waterfall flat and its newest line on top, the
 # way the skeleton draws it, so both do the same job; the design view's run
@@ -53,6 +55,8 @@ rss_kb() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status"; }
 # Every thread's voluntary context switches: how often the program sleeps and wakes.
 frames() { awk '/^frames / {n = $2} END {print n + 0}' "$desk/host.out"; }
 wake_ups() { cat /proc/$1/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches:/ {n += $2} END {print n}'; }
+# "tid thread-name user-ticks kernel-ticks", one line a thread.
+thread_ticks() { for t in /proc/$1/task/*; do echo "${t##*/} $(tr ' ' _ <"$t/comm") $(sed 's/.*) //' "$t/stat" | awk '{print $12, $13}')"; done; }
 hz=$(getconf CLK_TCK)
 
 # Older hosts cannot count frames.
@@ -76,9 +80,11 @@ measure() {
             >/dev/null 2>&1 &
         recorder=$!
     fi
+    [ -z "${STEADY_THREADS:-}" ] || thread_ticks $app >"$desk/threads0"
     t0=$(date +%s.%N); c0=$(cpu_ticks $app); r0=$(rss_kb $app); w0=$(wake_ups $app); f0=$(frames)
     sleep "$seconds"
     t1=$(date +%s.%N); c1=$(cpu_ticks $app); r1=$(rss_kb $app); w1=$(wake_ups $app); f1=$(frames)
+    [ -z "${STEADY_THREADS:-}" ] || thread_ticks $app >"$desk/threads1"
     [ -z "${STEADY_PERF:-}" ] || wait "$recorder" || true
 
     awk -v c0="$c0" -v c1="$c1" -v t0="$t0" -v t1="$t1" -v hz="$hz" -v r0="$r0" -v r1="$r1" -v who="$who" \
@@ -93,6 +99,12 @@ measure() {
         printf "\n"
         printf "%s %d %d %.3f %.1f %.1f %.2f\n", who, rate, fft, cpu, wakes, r1 / 1024, fps >> figures
     }'
+    if [ -n "${STEADY_THREADS:-}" ]; then
+        # A thread born in the measured time counts from zero.
+        awk -v hz="$hz" -v s="$seconds" 'NR == FNR { u[$1] = $3; k[$1] = $4; next } $3 + $4 > u[$1] + k[$1] {
+            printf "  thread %-16s user %5.2f %%, kernel %5.2f %%\n", $2, 100 * ($3 - u[$1]) / hz / s, 100 * ($4 - k[$1]) / hz / s }' \
+            "$desk/threads0" "$desk/threads1"
+    fi
     if grep -q "^message:" "$desk/host.err"; then
         echo "  messages shown:"; grep "^message:" "$desk/host.err" | sed 's/^/    /'
     fi
