@@ -150,12 +150,9 @@ private:
     // The spectrum as a line through one point a column, one bin a column
     // as standard scaling shows it: each column joins its point to the one
     // before. Only the last line's pixels are cleared, and only the rows
-    // either line covers are repainted, in bands of 64 columns each as tall
-    // as its own columns' lines: a spectrum's peaks and troughs then cost
-    // the window a fraction of one rectangle over all of them.
+    // either line covers are repainted.
     void drawChartLine()
     {
-        constexpr int band = 64;
         const int h = m_chart.height();
         const auto rowOf = [this, h](int x) {
             return h - 1 - int(int64_t(std::max(0, m_line[size_t(x)])) * (h - 1) / 32767);
@@ -171,14 +168,9 @@ private:
             bottom = std::max({bottom, span.bottom, m_ink[size_t(x)].bottom});
             m_ink[size_t(x)] = span;
             previous = row;
-            if ((x + 1) % band == 0 || x + 1 == int(m_ink.size())) {
-                const int first = x - x % band;
-                if (bottom >= top)
-                    update(QRect(m_chartRect.left() + first, m_chartRect.top() + top, x - first + 1, bottom - top + 1));
-                top = h;
-                bottom = -1;
-            }
         }
+        if (bottom >= top)
+            update(QRect(m_chartRect.left(), m_chartRect.top() + top, int(m_ink.size()), bottom - top + 1));
     }
 
     void tick()
