@@ -67,7 +67,8 @@ public:
         for (int64_t i = m_plan.start - m_plan.carried; plotted < columns; ++i) {
             if (counter <= 1) {
                 const int x = columnOf(plotted);
-                const int32_t y = rowOf(sample(i));
+                const int16_t level = sample(i);
+                const int32_t y = rowOf(level);
                 pen.lineTo(x, y);
                 if (style.holdLevel)
                     pen.lineTo(x + 1, y);
@@ -77,7 +78,6 @@ public:
                 ++plotted;
                 if (runs) {
                     const int64_t limit = wrapped ? columns : std::min<int64_t>(columns, firstWrap);
-                    const int16_t level = sample(i);
                     int64_t more = 0;
                     while (plotted + more < limit && sample(i + 1 + more) == level)
                         ++more;
